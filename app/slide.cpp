@@ -1,0 +1,100 @@
+#include "app/slide.h"
+
+#include <cctype>
+#include <string>
+
+#include "toolkit/int16.h"
+
+namespace qm {
+
+namespace {
+
+// Label1(0..2) as designed: the banner lines of the greeting hours.
+const std::array<LabelSpec, 3> kBannerLabels = [] {
+  std::array<LabelSpec, 3> specs;
+  specs[0].left = -90, specs[0].top = 10710, specs[0].width = 4845, specs[0].height = 645;
+  specs[1].left = 1650, specs[1].top = 810, specs[1].width = 7845, specs[1].height = 315;
+  specs[2].left = 7680, specs[2].top = 5100, specs[2].width = 5865, specs[2].height = 765;
+  specs[2].fontPoints = 24;
+  return specs;
+}();
+
+// Only the first two characters of the argument select the mode, in any letter case.
+std::string modeOf(const std::string& arguments) {
+  std::string mode = arguments.substr(0, 2);
+  for (char& c : mode) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return mode;
+}
+
+}  // namespace
+
+Slide::Slide(Toolkit& toolkit, std::function<void()> showSetting)
+    : toolkit_(toolkit), showSetting_(std::move(showSetting)) {
+  window_ = toolkit_.createShowWindow();
+  timer1_ = toolkit_.createTimer(*window_);
+  timer1_->setInterval(0);
+  timer1_->setEnabled(true);
+  timer2_ = toolkit_.createTimer(*window_);
+  timer2_->setInterval(50);
+  file1_ = toolkit_.createFileList("*.bmp;*.jpg;*.gif");
+  for (size_t i = 0; i < label1_.size(); ++i) {
+    label1_[i] = toolkit_.createLabel(*window_, kBannerLabels[i]);
+  }
+
+  WindowEvents events;
+  events.activate = [this] { activate(); };
+  events.keyPress = [this](int character) { keyPress(character); };
+  events.mouseMove = [this] { mouseMove(); };
+  events.unload = [this] { unload(); };
+  window_->setEvents(std::move(events));
+  timer1_->setTick([this] { timer1Tick(); });
+  timer2_->setTick([this] { timer2Tick(); });
+}
+
+void Slide::load() {
+  Application& app = toolkit_.app();
+  if (app.previousInstance()) app.end();
+  const std::string mode = modeOf(app.commandLine());
+  if (mode == "/p") {
+    window_->hide();
+    hiddenAtLoad_ = true;
+    app.end();
+  } else if (mode == "/s") {
+    cursorShowCount_ = app.showCursor(false);
+    timer2_->setEnabled(true);
+  } else {
+    window_->hide();
+    hiddenAtLoad_ = true;
+    showSetting_();
+  }
+}
+
+void Slide::keyPress(int /*character*/) { toolkit_.app().end(); }
+
+void Slide::mouseMove() {
+  mouseMoveCount_ = addInt16(mouseMoveCount_, 1);
+  if (mouseMoveCount_ > 5) window_->unload();
+}
+
+void Slide::unload() {
+  cursorShowCount_ = toolkit_.app().showCursor(true);
+  toolkit_.app().end();
+}
+
+void Slide::activate() {}
+
+void Slide::timer1Tick() { showGraphics(); }
+
+void Slide::timer2Tick() {}
+
+void Slide::showGraphics() {}
+
+std::unique_ptr<Slide> startProgram(Toolkit& toolkit, std::function<void()> showSetting) {
+  auto slide = std::make_unique<Slide>(toolkit, std::move(showSetting));
+  Slide& created = *slide;
+  dispatchEvent(toolkit.app(), [&created] { created.load(); });
+  if (!created.hiddenAtLoad()) created.window().show();
+  return slide;
+}
+
+}  // namespace qm

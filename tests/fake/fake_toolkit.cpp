@@ -1,0 +1,162 @@
+#include "tests/fake/fake_toolkit.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "toolkit/failure.h"
+#include "toolkit/file_names.h"
+
+namespace qm::fake {
+
+namespace {
+std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+std::string withoutFinalSeparator(std::string path) {
+  while (path.size() > 1 && path.back() == '\\') path.pop_back();
+  return path;
+}
+}  // namespace
+
+void FakeApplication::doEvents() {
+  ++doEventsCalls;
+  // Only what is pending now; events posted by these run at the next yield.
+  std::deque<std::function<void()>> now;
+  now.swap(pending);
+  for (auto& event : now) dispatchEvent(*this, event);
+}
+
+void FakeApplication::end() {
+  ended = true;
+  throw ProgramEnded{};
+}
+
+int32_t FakeApplication::showCursor(bool show) {
+  cursorCounter += show ? 1 : -1;
+  return cursorCounter;
+}
+
+void FakeApplication::messageBox(const std::string& text, int style, const std::string& title) {
+  messageBoxes.push_back({text, style, title});
+}
+
+void FakeWindow::show() {
+  visible = true;
+  ++shows;
+  ++showsOfAllWindows_;
+  activateBySystem();
+}
+
+void FakeWindow::unload() {
+  unloaded = true;
+  visible = false;
+  if (events_.unload) events_.unload();
+}
+
+void FakeWindow::drawPicture(const Picture& picture, float x, float y, float w, float h) {
+  drawn.push_back({&picture, x, y, w, h});
+}
+
+void FakeWindow::pressKey(int character) {
+  if (events_.keyPress) dispatchEvent(app_, [&] { events_.keyPress(character); });
+}
+
+void FakeWindow::moveMouse() { dispatchEvent(app_, events_.mouseMove); }
+
+void FakeWindow::activateBySystem() { dispatchEvent(app_, events_.activate); }
+
+void FakeTimer::setInterval(int32_t milliseconds) {
+  if (milliseconds < 0) throw Failure(ErrorCode::kInvalidPropertyValue);
+  interval_ = milliseconds;
+}
+
+bool FakeTimer::fire() {
+  if (!enabled_ || interval_ == 0 || ticking_ || !tick_) return false;
+  ticking_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{ticking_};
+  dispatchEvent(app_, tick_);
+  return true;
+}
+
+void FakeFileList::setPath(const std::string& path) {
+  auto folder = folders_.find(withoutFinalSeparator(path));
+  if (folder == folders_.end()) throw Failure(ErrorCode::kPathNotFound, path);
+  std::vector<std::string> names;
+  for (const FakeEntry& entry : folder->second) {
+    if (!entry.directory && !entry.hidden && matchesPattern(entry.name, pattern_))
+      names.push_back(entry.name);
+  }
+  orderForList(names);
+  path_ = withoutFinalSeparator(path);
+  names_ = std::move(names);
+}
+
+std::string FakeFileList::list(int16_t index) const {
+  if (index < 0 || static_cast<size_t>(index) >= names_.size()) return std::string();
+  return names_[static_cast<size_t>(index)];
+}
+
+std::string FakeSettingsStore::read(const std::string& application, const std::string& section,
+                                    const std::string& key, const std::string& defaultValue) {
+  ++reads;
+  auto found = values_.find(lower(application + "/" + section + "/" + key));
+  return found == values_.end() ? defaultValue : found->second;
+}
+
+void FakeSettingsStore::write(const std::string& application, const std::string& section,
+                              const std::string& key, const std::string& value) {
+  writes.push_back(application + "/" + section + "/" + key + "=" + value);
+  values_[lower(application + "/" + section + "/" + key)] = value;
+}
+
+PictureRef FakePictureLoader::load(const std::string& path) {
+  loads.push_back(path);
+  auto failure = failures.find(path);
+  if (failure != failures.end()) throw Failure(failure->second, path);
+  auto found = pictures.find(path);
+  if (found == pictures.end()) throw Failure(ErrorCode::kFileNotFound, path);
+  return std::make_shared<FakePicture>(found->second.first, found->second.second);
+}
+
+std::vector<uint8_t> FakeResourceReader::read(const char* type, int16_t id) {
+  auto found = sounds.find(id);
+  if (std::string(type) != "ATM_SOUND" || found == sounds.end())
+    throw Failure(ErrorCode::kResourceNotFound);
+  return found->second;
+}
+
+bool FakeSoundOutput::play(const uint8_t* image, uint32_t flags) {
+  if (bindingFails) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");
+  requests.push_back({image, flags});
+  return !refuses;
+}
+
+std::unique_ptr<Window> FakeToolkit::createShowWindow() {
+  auto window = std::make_unique<FakeWindow>(application, display, windowShows);
+  lastWindow = window.get();
+  return window;
+}
+
+std::unique_ptr<Timer> FakeToolkit::createTimer(Window& /*owner*/) {
+  auto timer = std::make_unique<FakeTimer>(application);
+  timers.push_back(timer.get());
+  return timer;
+}
+
+std::unique_ptr<Label> FakeToolkit::createLabel(Window& /*owner*/, const LabelSpec& spec) {
+  auto label = std::make_unique<FakeLabel>(spec);
+  labels.push_back(label.get());
+  return label;
+}
+
+std::unique_ptr<FileList> FakeToolkit::createFileList(const std::string& pattern) {
+  auto list = std::make_unique<FakeFileList>(folders, pattern);
+  fileLists.push_back(list.get());
+  return list;
+}
+
+}  // namespace qm::fake
