@@ -9,6 +9,7 @@ const char* describe(ErrorCode code) {
     case ErrorCode::kTypeMismatch: return "Type mismatch";
     case ErrorCode::kFileNotFound: return "File not found";
     case ErrorCode::kDeviceUnavailable: return "Device unavailable";
+    case ErrorCode::kPermissionDenied: return "Permission denied";
     case ErrorCode::kPathNotFound: return "Path not found";
     case ErrorCode::kInvalidPropertyValue: return "Invalid property value";
     case ErrorCode::kInvalidPicture: return "Invalid picture";

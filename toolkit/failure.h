@@ -14,6 +14,7 @@ enum class ErrorCode : int {
   kTypeMismatch = 13,
   kFileNotFound = 53,
   kDeviceUnavailable = 68,
+  kPermissionDenied = 70,
   kPathNotFound = 76,
   kInvalidPropertyValue = 380,
   kInvalidPicture = 481,

@@ -1,0 +1,44 @@
+# The Windows build: the Win32 toolkit, the screen saver itself and the tests that run under Wine.
+set(QM_WIN32_LIBS gdi32 user32 ole32 windowscodecs uuid)
+set(QM_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+add_library(qm_win32 STATIC
+  toolkit/win32/text.cpp
+  toolkit/win32/win32_application.cpp
+  toolkit/win32/show_window.cpp
+  toolkit/win32/wic_picture.cpp
+  toolkit/win32/win32_toolkit.cpp
+)
+target_link_libraries(qm_win32 PUBLIC qm_logic ${QM_WIN32_LIBS})
+target_compile_definitions(qm_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                           _WIN32_WINNT=0x0601)
+target_compile_options(qm_win32 PRIVATE ${QM_WARNINGS})
+
+add_executable(screen_saver WIN32 app/win32/main.cpp)
+set_target_properties(screen_saver PROPERTIES OUTPUT_NAME "Quillmoor Screen Saver" SUFFIX ".scr")
+target_link_libraries(screen_saver PRIVATE qm_win32)
+target_link_options(screen_saver PRIVATE ${QM_STATIC_LINK})
+target_compile_options(screen_saver PRIVATE ${QM_WARNINGS})
+
+# The sample pictures go beside the executable: the show's default folder is its own.
+file(GLOB QM_SAMPLES ${CMAKE_SOURCE_DIR}/samples/*.bmp ${CMAKE_SOURCE_DIR}/samples/*.jpg
+     ${CMAKE_SOURCE_DIR}/samples/*.gif)
+foreach(sample ${QM_SAMPLES})
+  get_filename_component(name ${sample} NAME)
+  configure_file(${sample} ${CMAKE_BINARY_DIR}/${name} COPYONLY)
+endforeach()
+
+# Windows-side tests of the Win32 layer, run under Wine.
+add_executable(win_tests
+  tests/win/win32_layer_test.cpp
+)
+target_link_libraries(win_tests PRIVATE qm_win32 gtest_main)
+target_link_options(win_tests PRIVATE ${QM_STATIC_LINK})
+target_compile_options(win_tests PRIVATE ${QM_WARNINGS})
+add_test(NAME win_tests COMMAND win_tests)
+
+# End-to-end tests of the built screen saver under Xvfb + Wine.
+add_test(NAME e2e_tests
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.py
+                 $<TARGET_FILE:screen_saver>)
+set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900)

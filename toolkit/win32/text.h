@@ -1,0 +1,14 @@
+#pragma once
+// Win32: the logic speaks UTF-8, the platform UTF-16.
+#include <string>
+
+namespace qm::win32 {
+
+std::wstring widen(const std::string& utf8);
+std::string narrow(const std::wstring& utf16);
+
+// Pixels per inch of the screen, and the twips in one pixel (1440 / DPI).
+int screenDpi();
+float twipsPerPixel();
+
+}  // namespace qm::win32

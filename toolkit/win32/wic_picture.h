@@ -1,0 +1,41 @@
+#pragma once
+// Win32: pictures decoded by WIC into a 32-bit DIB that GDI draws directly.
+#include <windows.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include "toolkit/picture.h"
+#include "toolkit/win32/unique_handle.h"
+
+namespace qm::win32 {
+
+class WicPicture : public Picture {
+ public:
+  WicPicture(UniqueHBitmap bitmap, int widthPixels, int heightPixels, int dpi);
+  int32_t widthHimetric() const override { return widthHimetric_; }
+  int32_t heightHimetric() const override { return heightHimetric_; }
+  int widthPixels() const { return width_; }
+  int heightPixels() const { return height_; }
+  // Draws the whole picture into target. At its natural size it is copied pixel for pixel;
+  // shrunk or stretched it is resampled with GDI's halftone filter.
+  void drawTo(HDC target, const RECT& where) const;
+
+ private:
+  UniqueHBitmap bitmap_;
+  int width_;
+  int height_;
+  int32_t widthHimetric_;
+  int32_t heightHimetric_;
+};
+
+class WicPictureLoader : public PictureLoader {
+ public:
+  // Needs COM initialised on this thread.
+  WicPictureLoader();
+  PictureRef load(const std::string& path) override;
+
+ private:
+  Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;
+};
+
+}  // namespace qm::win32

@@ -1,0 +1,138 @@
+#include "toolkit/win32/win32_toolkit.h"
+
+#include "toolkit/failure.h"
+#include "toolkit/file_names.h"
+#include "toolkit/win32/show_window.h"
+#include "toolkit/win32/text.h"
+
+namespace qm::win32 {
+
+namespace {
+
+std::wstring settingsKey(const std::string& application, const std::string& section) {
+  return L"Software\\Quillmoor Screen Saver\\" + widen(application) + L"\\" + widen(section);
+}
+
+Win32ShowWindow& asShowWindow(Window& window) { return dynamic_cast<Win32ShowWindow&>(window); }
+
+}  // namespace
+
+std::string RegistrySettingsStore::read(const std::string& application, const std::string& section,
+                                        const std::string& key, const std::string& defaultValue) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, settingsKey(application, section).c_str(), 0, KEY_READ,
+                      &opened) != ERROR_SUCCESS)
+    return defaultValue;
+  UniqueHKey settings(opened);
+  const std::wstring name = widen(key);
+  // A value of another type, or one that cannot be read, counts as absent.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD type = 0, bytes = 0;
+    if (::RegQueryValueExW(settings.get(), name.c_str(), nullptr, &type, nullptr, &bytes) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+      return defaultValue;
+    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+    DWORD capacity = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    LONG result = ::RegQueryValueExW(settings.get(), name.c_str(), nullptr, &type,
+                                     reinterpret_cast<BYTE*>(&value[0]), &capacity);
+    if (result == ERROR_MORE_DATA) continue;  // grew in between: ask again
+    if (result != ERROR_SUCCESS || type != REG_SZ) return defaultValue;
+    value.resize(capacity / sizeof(wchar_t));
+    while (!value.empty() && value.back() == L'\0') value.pop_back();
+    return narrow(value);
+  }
+  return defaultValue;
+}
+
+void RegistrySettingsStore::write(const std::string& application, const std::string& section,
+                                  const std::string& key, const std::string& value) {
+  HKEY created = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, settingsKey(application, section).c_str(), 0, nullptr,
+                        0, KEY_SET_VALUE, nullptr, &created, nullptr) != ERROR_SUCCESS)
+    throw Failure(ErrorCode::kPermissionDenied, "settings " + section);
+  UniqueHKey settings(created);
+  const std::wstring text = widen(value);
+  const std::wstring name = widen(key);
+  if (::RegSetValueExW(settings.get(), name.c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+    throw Failure(ErrorCode::kPermissionDenied, "settings " + section + "\\" + key);
+}
+
+std::vector<uint8_t> ModuleResourceReader::read(const char* type, int16_t id) {
+  const std::wstring typeName = widen(type);
+  HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(static_cast<WORD>(id)), typeName.c_str());
+  if (!found) throw Failure(ErrorCode::kResourceNotFound, std::string(type) + " " + std::to_string(id));
+  HGLOBAL loaded = ::LoadResource(nullptr, found);
+  const DWORD size = ::SizeofResource(nullptr, found);
+  const auto* data = loaded ? static_cast<const uint8_t*>(::LockResource(loaded)) : nullptr;
+  if (!data) throw Failure(ErrorCode::kResourceNotFound, std::string(type) + " " + std::to_string(id));
+  return std::vector<uint8_t>(data, data + size);
+}
+
+bool WinmmSoundOutput::play(const uint8_t* image, uint32_t flags) {
+  if (!playSound_) {
+    // By full path from the system folder: a WINMM.DLL planted beside the screen saver or in
+    // the current folder is never loaded.
+    wchar_t system[MAX_PATH];
+    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
+    winmm_.reset(::LoadLibraryW((std::wstring(system) + L"\\WINMM.DLL").c_str()));
+    if (!winmm_) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
+    playSound_ = reinterpret_cast<PlayFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(winmm_.get(), "sndPlaySoundA")));
+    if (!playSound_) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");
+  }
+  return playSound_(reinterpret_cast<LPCSTR>(image), flags) != FALSE;
+}
+
+void Win32FileList::setPath(const std::string& path) {
+  std::wstring folder = widen(path);
+  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    throw Failure(ErrorCode::kPathNotFound, path);
+  std::wstring search = folder;
+  if (search.back() != L'\\') search += L'\\';
+  search += L'*';
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = ::FindFirstFileW(search.c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    UniqueFindHandle finding(find);
+    do {
+      if (entry.dwFileAttributes &
+          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        continue;
+      std::string name = narrow(entry.cFileName);
+      if (matchesPattern(name, pattern_)) names.push_back(std::move(name));
+    } while (::FindNextFileW(find, &entry));
+  }
+  orderForList(names);
+  path_ = narrow(folder);
+  names_ = std::move(names);
+}
+
+std::string Win32FileList::list(int16_t index) const {
+  if (index < 0 || static_cast<size_t>(index) >= names_.size()) return std::string();
+  return names_[static_cast<size_t>(index)];
+}
+
+std::unique_ptr<Window> Win32Toolkit::createShowWindow() {
+  return std::make_unique<Win32ShowWindow>(application_);
+}
+
+std::unique_ptr<Timer> Win32Toolkit::createTimer(Window& owner) {
+  return std::make_unique<Win32Timer>(asShowWindow(owner));
+}
+
+std::unique_ptr<Label> Win32Toolkit::createLabel(Window& owner, const LabelSpec& spec) {
+  return std::make_unique<Win32Label>(asShowWindow(owner), spec);
+}
+
+std::unique_ptr<FileList> Win32Toolkit::createFileList(const std::string& pattern) {
+  return std::make_unique<Win32FileList>(pattern);
+}
+
+}  // namespace qm::win32
