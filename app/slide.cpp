@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string>
 
+#include "show/setup.h"
 #include "toolkit/int16.h"
 
 namespace qm {
@@ -81,7 +82,7 @@ void Slide::unload() {
   toolkit_.app().end();
 }
 
-void Slide::activate() {}
+void Slide::activate() { setUpShow(toolkit_, *window_, *file1_, *timer1_); }
 
 void Slide::timer1Tick() { showGraphics(); }
 
@@ -89,12 +90,9 @@ void Slide::timer2Tick() {}
 
 void Slide::showGraphics() {}
 
-std::unique_ptr<Slide> startProgram(Toolkit& toolkit, std::function<void()> showSetting) {
-  auto slide = std::make_unique<Slide>(toolkit, std::move(showSetting));
-  Slide& created = *slide;
-  dispatchEvent(toolkit.app(), [&created] { created.load(); });
-  if (!created.hiddenAtLoad()) created.window().show();
-  return slide;
+void startProgram(Toolkit& toolkit, Slide& slide) {
+  dispatchEvent(toolkit.app(), [&slide] { slide.load(); });
+  if (!slide.hiddenAtLoad()) slide.window().show();
 }
 
 }  // namespace qm

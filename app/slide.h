@@ -56,8 +56,8 @@ class Slide {
   PictureRef currentPicture_;
 };
 
-// Creates the show window, runs its load handler and shows it unless load hid it. The caller
-// then runs the message loop for as long as the returned window lives.
-std::unique_ptr<Slide> startProgram(Toolkit& toolkit, std::function<void()> showSetting);
+// Runs the show window's load handler and shows the window unless load hid it. The caller then
+// runs the message loop for as long as the window lives.
+void startProgram(Toolkit& toolkit, Slide& slide);
 
 }  // namespace qm

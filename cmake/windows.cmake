@@ -1,5 +1,5 @@
 # The Windows build: the Win32 toolkit, the screen saver itself and the tests that run under Wine.
-set(QM_WIN32_LIBS gdi32 user32 ole32 windowscodecs uuid)
+set(QM_WIN32_LIBS gdi32 user32 advapi32 ole32 windowscodecs uuid)
 set(QM_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 add_library(qm_win32 STATIC
@@ -31,7 +31,9 @@ endforeach()
 # Windows-side tests of the Win32 layer, run under Wine.
 add_executable(win_tests
   tests/win/win32_layer_test.cpp
+  tests/win/settings_files_test.cpp
 )
+target_link_libraries(win_tests PRIVATE shell32)
 target_link_libraries(win_tests PRIVATE qm_win32 gtest_main)
 target_link_options(win_tests PRIVATE ${QM_STATIC_LINK})
 target_compile_options(win_tests PRIVATE ${QM_WARNINGS})

@@ -18,6 +18,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   static qm::win32::Win32Toolkit toolkit;
   // Until the settings dialog exists, configuration mode has nothing to show and ends.
-  auto slide = qm::startProgram(toolkit, [] { toolkit.app().end(); });
+  static qm::Slide slide(toolkit, [] { toolkit.app().end(); });
+  qm::startProgram(toolkit, slide);
   return qm::win32::runMessageLoop();
 }

@@ -6,19 +6,22 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from saver import SCREEN_H, SCREEN_W, Saver, Shot, click, cursor_visible, key, move_mouse, wait_until  # noqa: E402
+from saver import (SCREEN_H, SCREEN_W, Saver, Shot, click, cursor_visible, key,  # noqa: E402
+                   move_mouse, reset_settings, show_window_visible, store_setting,
+                   wait_until, window_titled)
 
 SCR = None
 SHOTS = os.environ.get("QM_SHOTS", "/tmp")
 BLACK, WHITE = (0, 0, 0), (255, 255, 255)
 
 
-def show_is_up():
-    return Shot().all_of(BLACK)
+def show_is_up(colour=BLACK):
+    return show_window_visible() and Shot().all_of(colour)
 
 
 class ShowMode(unittest.TestCase):
     def setUp(self):
+        reset_settings()
         move_mouse(SCREEN_W // 2, SCREEN_H // 2)
         self.saver = Saver(SCR, "/s")
         self.addCleanup(self.saver.stop)
@@ -64,6 +67,35 @@ class ShowMode(unittest.TestCase):
         self.assertTrue(Shot().all_of(BLACK))
 
 
+class SettingsAtStart(unittest.TestCase):
+    def setUp(self):
+        reset_settings()
+        self.addCleanup(reset_settings)
+
+    def start(self):
+        saver = Saver(SCR, "/s")
+        self.addCleanup(saver.stop)
+        return saver
+
+    def test_white_background_setting_gives_a_white_show(self):
+        store_setting("Settings", "background", "16777215")
+        saver = self.start()
+        self.assertTrue(wait_until(lambda: show_is_up(WHITE), 20), "no white show window")
+        key("a")
+        self.assertTrue(saver.wait_exit(10))
+
+    def test_missing_folder_is_reported_and_ends_when_closed(self):
+        store_setting("Settings", "Path", "C:\\no such pictures\\")
+        saver = self.start()
+        self.assertTrue(wait_until(lambda: window_titled("Quillmoor Screen Saver"), 20),
+                        "no failure message")
+        Shot(os.path.join(SHOTS, "e2e-missing-folder.png"))
+        time.sleep(1)
+        self.assertTrue(saver.alive(), "ended before the message was closed")
+        key("Return")
+        self.assertTrue(saver.wait_exit(10))
+
+
 class OtherModes(unittest.TestCase):
     def assert_exits_without_show(self, *arguments):
         saver = Saver(SCR, *arguments)
@@ -71,10 +103,11 @@ class OtherModes(unittest.TestCase):
         seen_black = False
         end = time.monotonic() + 15
         while saver.alive() and time.monotonic() < end:
-            seen_black = seen_black or Shot().count(BLACK) > Shot().grid_size() // 2
+            seen_black = seen_black or show_window_visible()
             time.sleep(0.2)
         self.assertFalse(saver.alive(), "%s did not exit" % (arguments,))
         self.assertFalse(seen_black, "%s showed the show window" % (arguments,))
+        self.assertFalse(show_window_visible())
         self.assertTrue(Shot().all_of(WHITE))
 
     def test_preview_exits_at_once(self):

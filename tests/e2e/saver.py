@@ -103,3 +103,53 @@ def cursor_visible():
         return any((image.pixels[i] >> 24) & 0xFF for i in range(image.width * image.height))
     finally:
         x11.XCloseDisplay(display)
+
+
+SETTINGS_KEY = r"HKCU\Software\Quillmoor Screen Saver"
+
+
+def reset_settings():
+    subprocess.run(["wine", "reg", "delete", SETTINGS_KEY, "/f"], capture_output=True)
+
+
+def store_setting(section, key, value):
+    subprocess.run(["wine", "reg", "add", SETTINGS_KEY + "\\file\\" + section, "/v", key,
+                    "/d", value, "/f"], check=True, capture_output=True)
+
+
+def query_settings():
+    """The stored values as {"section\\key": value}, with the letter case as stored."""
+    out = subprocess.run(["wine", "reg", "query", SETTINGS_KEY + "\\file", "/s"],
+                         capture_output=True, text=True).stdout
+    values, section = {}, None
+    for line in out.splitlines():
+        if line.startswith("HKEY_"):
+            section = line.rsplit("\\", 1)[-1]
+        elif "REG_SZ" in line and section:
+            name, _, value = line.strip().partition("REG_SZ")
+            values[section + "\\" + name.strip()] = value.strip()
+    return values
+
+
+def visible_windows():
+    """The screen saver's visible top-level windows as (title, width, height)."""
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname",
+                          "quillmoor screen saver.scr"], capture_output=True, text=True).stdout
+    found = []
+    for window in ids.split():
+        name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True,
+                              text=True).stdout.strip()
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", window], capture_output=True,
+                                  text=True).stdout
+        size = geometry.split("Geometry:")[-1].strip() if "Geometry:" in geometry else "0x0"
+        width, _, height = size.partition("x")
+        found.append((name, int(width or 0), int(height or 0)))
+    return found
+
+
+def show_window_visible():
+    return any(name == "" and (w, h) == (SCREEN_W, SCREEN_H) for name, w, h in visible_windows())
+
+
+def window_titled(title):
+    return any(name == title for name, _, _ in visible_windows())

@@ -231,7 +231,8 @@ class FakeToolkit : public Toolkit {
   FakePictureLoader loader;
   FakeResourceReader resourceReader;
   FakeSoundOutput soundOutput;
-  FakeFolders folders;
+  // The executable's own folder exists, empty, unless a test says otherwise.
+  FakeFolders folders{{"C:\\Saver", {}}};
 
   // Outlives the windows, for runs that end during start-up.
   int windowShows = 0;

@@ -21,8 +21,9 @@ struct Started {
 Started start(FakeToolkit& tk, const std::string& arguments) {
   tk.application.arguments = arguments;
   Started result;
+  result.slide = std::make_unique<Slide>(tk, [&result] { ++result.settingShown; });
   try {
-    result.slide = startProgram(tk, [&result] { ++result.settingShown; });
+    startProgram(tk, *result.slide);
   } catch (const ProgramEnded&) {
     result.ended = true;
   }
@@ -89,7 +90,7 @@ TEST(StartUp, SecondInstanceEndsBeforeAnyModeIsChosen) {
 
 TEST(StartUp, ShowWindowAsCreated) {
   FakeToolkit tk;
-  Started run = start(tk, "/s");
+  Started run = start(tk, "/c");  // no activation, so nothing changes what was created
   Slide& slide = *run.slide;
   EXPECT_EQ(slide.window().backColor(), 0);
   EXPECT_EQ(slide.window().scaleWidth(), tk.display.width());
@@ -117,7 +118,8 @@ TEST(StartUp, ShowWindowAsCreated) {
 
 TEST(StartUp, TimerAtIntervalZeroNeverTicks) {
   FakeToolkit tk;
-  Started run = start(tk, "/s");
+  Started run = start(tk, "/c");
+  ASSERT_TRUE(run.slide->timer1().enabled());
   EXPECT_FALSE(tk.timers.at(0)->fire());
 }
 
