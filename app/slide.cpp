@@ -4,6 +4,7 @@
 #include <string>
 
 #include "show/setup.h"
+#include "show/show_graphics.h"
 #include "toolkit/int16.h"
 
 namespace qm {
@@ -30,7 +31,7 @@ std::string modeOf(const std::string& arguments) {
 }  // namespace
 
 Slide::Slide(Toolkit& toolkit, std::function<void()> showSetting)
-    : toolkit_(toolkit), showSetting_(std::move(showSetting)) {
+    : toolkit_(toolkit), showSetting_(std::move(showSetting)), module1_(toolkit) {
   window_ = toolkit_.createShowWindow();
   timer1_ = toolkit_.createTimer(*window_);
   timer1_->setInterval(0);
@@ -88,7 +89,9 @@ void Slide::timer1Tick() { showGraphics(); }
 
 void Slide::timer2Tick() {}
 
-void Slide::showGraphics() {}
+void Slide::showGraphics() {
+  qm::showGraphics(toolkit_, *window_, *file1_, module1_, {pictureIndex_, currentPicture_});
+}
 
 void startProgram(Toolkit& toolkit, Slide& slide) {
   dispatchEvent(toolkit.app(), [&slide] { slide.load(); });

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "sound/sound.h"
 #include "toolkit/toolkit.h"
 
 namespace qm {
@@ -39,10 +40,12 @@ class Slide {
   int16_t mouseMoveCount() const { return mouseMoveCount_; }
   int16_t pictureIndex() const { return pictureIndex_; }
   const PictureRef& currentPicture() const { return currentPicture_; }
+  Module1& module1() { return module1_; }
 
  private:
   Toolkit& toolkit_;
   std::function<void()> showSetting_;
+  Module1 module1_;
   std::unique_ptr<Window> window_;
   std::unique_ptr<Timer> timer1_;
   std::unique_ptr<Timer> timer2_;

@@ -14,7 +14,12 @@ target_compile_definitions(qm_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN 
                                            _WIN32_WINNT=0x0601)
 target_compile_options(qm_win32 PRIVATE ${QM_WARNINGS})
 
-add_executable(screen_saver WIN32 app/win32/main.cpp)
+set(QM_RESOURCES ${CMAKE_SOURCE_DIR}/resources/quillmoor.rc)
+file(GLOB QM_RESOURCE_FILES ${CMAKE_SOURCE_DIR}/resources/*.wav ${CMAKE_SOURCE_DIR}/resources/*.bin)
+set_source_files_properties(${QM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${QM_RESOURCE_FILES}")
+set(CMAKE_RC_FLAGS "-I ${CMAKE_SOURCE_DIR}/resources")
+
+add_executable(screen_saver WIN32 app/win32/main.cpp ${QM_RESOURCES})
 set_target_properties(screen_saver PROPERTIES OUTPUT_NAME "Quillmoor Screen Saver" SUFFIX ".scr")
 target_link_libraries(screen_saver PRIVATE qm_win32)
 target_link_options(screen_saver PRIVATE ${QM_STATIC_LINK})
@@ -30,6 +35,7 @@ endforeach()
 
 # Windows-side tests of the Win32 layer, run under Wine.
 add_executable(win_tests
+  ${QM_RESOURCES}
   tests/win/win32_layer_test.cpp
   tests/win/settings_files_test.cpp
 )

@@ -11,6 +11,7 @@ const char* describe(ErrorCode code) {
     case ErrorCode::kDeviceUnavailable: return "Device unavailable";
     case ErrorCode::kPermissionDenied: return "Permission denied";
     case ErrorCode::kPathNotFound: return "Path not found";
+    case ErrorCode::kObjectNotSet: return "Object variable not set";
     case ErrorCode::kInvalidPropertyValue: return "Invalid property value";
     case ErrorCode::kInvalidPicture: return "Invalid picture";
     case ErrorCode::kResourceNotFound: return "Can't find resource";

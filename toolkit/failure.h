@@ -16,6 +16,7 @@ enum class ErrorCode : int {
   kDeviceUnavailable = 68,
   kPermissionDenied = 70,
   kPathNotFound = 76,
+  kObjectNotSet = 91,
   kInvalidPropertyValue = 380,
   kInvalidPicture = 481,
   kResourceNotFound = 326,

@@ -88,7 +88,10 @@ void Win32ShowWindow::clear() {
 void Win32ShowWindow::drawPicture(const Picture& picture, float x, float y, float w, float h) {
   const auto* decoded = dynamic_cast<const WicPicture*>(&picture);
   if (!decoded) throw Failure(ErrorCode::kInvalidPicture);
-  RECT target{toPixels(x), toPixels(y), toPixels(x + w), toPixels(y + h)};
+  // Size and corner rounded on their own, so a picture at its natural size stays exactly that
+  // many pixels wide and is copied, not resampled.
+  const int left = toPixels(x), top = toPixels(y);
+  RECT target{left, top, left + toPixels(w), top + toPixels(h)};
   decoded->drawTo(bufferDc_.get(), target);
   ::InvalidateRect(window_, &target, FALSE);
 }

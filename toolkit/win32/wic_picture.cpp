@@ -32,26 +32,36 @@ void check(HRESULT result, ErrorCode code, const std::string& path) {
 
 WicPicture::WicPicture(UniqueHBitmap bitmap, int widthPixels, int heightPixels, int dpi)
     : bitmap_(std::move(bitmap)),
+      bitmapWidth_(widthPixels),
+      bitmapHeight_(heightPixels),
       width_(widthPixels),
       height_(heightPixels),
       widthHimetric_(toHimetric(widthPixels, dpi)),
       heightHimetric_(toHimetric(heightPixels, dpi)) {}
 
 void WicPicture::drawTo(HDC target, const RECT& where) const {
+  const int width = where.right - where.left, height = where.bottom - where.top;
+  if (width <= 0 || height <= 0) return;
+  if (width != bitmapWidth_ || height != bitmapHeight_) {
+    // Resample once into a bitmap of the drawn size and keep that in place of the original.
+    UniqueHdc from(::CreateCompatibleDC(target)), to(::CreateCompatibleDC(target));
+    UniqueHBitmap scaled(::CreateCompatibleBitmap(target, width, height));
+    if (!from || !to || !scaled) throw Failure(ErrorCode::kOutOfMemory, "scaled picture");
+    {
+      SelectGuard source(from.get(), bitmap_.get());
+      SelectGuard destination(to.get(), scaled.get());
+      ::SetStretchBltMode(to.get(), HALFTONE);
+      ::SetBrushOrgEx(to.get(), 0, 0, nullptr);
+      ::StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, bitmapWidth_, bitmapHeight_,
+                   SRCCOPY);
+    }
+    bitmap_ = std::move(scaled);
+    bitmapWidth_ = width;
+    bitmapHeight_ = height;
+  }
   UniqueHdc source(::CreateCompatibleDC(target));
   SelectGuard selected(source.get(), bitmap_.get());
-  const int width = where.right - where.left, height = where.bottom - where.top;
-  if (width == width_ && height == height_) {
-    ::BitBlt(target, where.left, where.top, width, height, source.get(), 0, 0, SRCCOPY);
-    return;
-  }
-  int oldMode = ::SetStretchBltMode(target, HALFTONE);
-  POINT oldOrigin;
-  ::SetBrushOrgEx(target, 0, 0, &oldOrigin);
-  ::StretchBlt(target, where.left, where.top, width, height, source.get(), 0, 0, width_, height_,
-               SRCCOPY);
-  ::SetBrushOrgEx(target, oldOrigin.x, oldOrigin.y, nullptr);
-  ::SetStretchBltMode(target, oldMode);
+  ::BitBlt(target, where.left, where.top, width, height, source.get(), 0, 0, SRCCOPY);
 }
 
 WicPictureLoader::WicPictureLoader() {

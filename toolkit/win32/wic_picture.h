@@ -17,11 +17,14 @@ class WicPicture : public Picture {
   int widthPixels() const { return width_; }
   int heightPixels() const { return height_; }
   // Draws the whole picture into target. At its natural size it is copied pixel for pixel;
-  // shrunk or stretched it is resampled with GDI's halftone filter.
+  // shrunk or stretched it is resampled once with GDI's halftone filter, and only that copy,
+  // at the size it is drawn, is kept: a large picture does not hold its full size in memory.
   void drawTo(HDC target, const RECT& where) const;
 
  private:
-  UniqueHBitmap bitmap_;
+  mutable UniqueHBitmap bitmap_;
+  mutable int bitmapWidth_;
+  mutable int bitmapHeight_;
   int width_;
   int height_;
   int32_t widthHimetric_;

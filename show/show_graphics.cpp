@@ -1,0 +1,72 @@
+#include "show/show_graphics.h"
+
+#include "settings/settings.h"
+#include "show/step_runner.h"
+#include "toolkit/failure.h"
+#include "toolkit/int16.h"
+
+namespace qm {
+
+namespace {
+
+const Picture& loaded(const PictureRef& picture) {
+  if (!picture) throw Failure(ErrorCode::kObjectNotSet, "no picture loaded yet");
+  return *picture;
+}
+
+}  // namespace
+
+void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1& sounds,
+                  ShowState state) {
+  Application& app = toolkit.app();
+  Screen& screen = toolkit.screen();
+  StepRunner step([&app] {
+    // No other event may run under this message: the program ends when it is closed.
+    app.markEndingOnFailure();
+    app.messageBox("The directory path does not exist! Create a directory with graphics first.",
+                   kMessageExclamationOk, "No Directory Exists!");
+    app.end();
+  });
+
+  std::string folder;
+  float w = 0, h = 0, ratio = 0, x = 0, y = 0;
+  step.run([&] {
+    folder = ReadSetting(toolkit.settings(), "settings", "path", defaultPicturePath(app));
+  });
+  step.run([&] {
+    state.currentPicture = toolkit.pictures().load(folder + pictures.list(state.pictureIndex));
+  });
+  step.run([&] { sounds.PlayResourceSound(7); });
+  step.run([&] { window.clear(); });
+  step.run([&] {
+    w = window.himetricToTwipsX(static_cast<float>(loaded(state.currentPicture).widthHimetric()));
+  });
+  step.run([&] {
+    h = window.himetricToTwipsY(static_cast<float>(loaded(state.currentPicture).heightHimetric()));
+  });
+  if (step.test([&] { return h > w; })) {  // portrait: clamp by height alone
+    step.run([&] { ratio = w / h; });
+    if (step.test([&] { return h > screen.height(); })) {
+      step.run([&] { h = screen.height(); });
+      step.run([&] { w = h * ratio; });
+    }
+  }
+  if (step.test([&] { return w > h; })) {  // landscape: clamp by width alone
+    step.run([&] { ratio = h / w; });
+    if (step.test([&] { return w > screen.width(); })) {
+      step.run([&] { w = screen.width(); });
+      step.run([&] { h = w * ratio; });
+    }
+  }
+  step.run([&] { x = (screen.width() - w) / 2.0f; });
+  step.run([&] { y = (screen.height() - h) / 2.0f; });
+  step.run([&] { window.drawPicture(loaded(state.currentPicture), x, y, w, h); });
+  // ">=" rather than "=": an index left past the end of a list that shrank wraps too.
+  if (step.test([&] { return state.pictureIndex >= subInt16(pictures.listCount(), 1); })) {
+    step.run([&] { state.pictureIndex = 0; });
+  } else {
+    step.run([&] { state.pictureIndex = addInt16(state.pictureIndex, 1); });
+  }
+}
+
+}  // namespace qm

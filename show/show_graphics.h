@@ -1,0 +1,21 @@
+#pragma once
+// The picture step: the next picture of the folder, fitted to the screen and centred.
+#include <cstdint>
+
+#include "sound/sound.h"
+#include "toolkit/toolkit.h"
+
+namespace qm {
+
+struct ShowState {
+  int16_t& pictureIndex;
+  PictureRef& currentPicture;
+};
+
+// One tick's picture: load, sound 7, clear, fit (only ever shrunk, longer side against the
+// screen), centre, draw, advance with wrap. A failing statement is skipped; a missing folder
+// shows "No Directory Exists!" and ends the program.
+void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1& sounds,
+                  ShowState state);
+
+}  // namespace qm
