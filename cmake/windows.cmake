@@ -38,12 +38,22 @@ add_executable(win_tests
   ${QM_RESOURCES}
   tests/win/win32_layer_test.cpp
   tests/win/settings_files_test.cpp
+  tests/win/resources_pictures_test.cpp
 )
+target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(win_tests PRIVATE shell32)
 target_link_libraries(win_tests PRIVATE qm_win32 gtest_main)
 target_link_options(win_tests PRIVATE ${QM_STATIC_LINK})
 target_compile_options(win_tests PRIVATE ${QM_WARNINGS})
 add_test(NAME win_tests COMMAND win_tests)
+
+# The resource section of the built executable, read with pefile.
+add_test(NAME resource_tests
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/inspect_resources.py
+                 $<TARGET_FILE:screen_saver>)
+# The committed sounds and icon are what the generator makes.
+add_test(NAME resource_files_current
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tools/make_resources.py --check)
 
 # End-to-end tests of the built screen saver under Xvfb + Wine.
 add_test(NAME e2e_tests

@@ -1,0 +1,156 @@
+// Sounds read from the executable's own resources, and pictures decoded by WIC, on a real
+// system.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "sound/sound.h"
+#include "toolkit/failure.h"
+#include "toolkit/win32/show_window.h"
+#include "toolkit/win32/text.h"
+#include "toolkit/win32/win32_toolkit.h"
+
+namespace qm::win32 {
+namespace {
+
+// The source tree as Wine sees it (the Linux root is drive Z:).
+std::string sourcePath(const std::string& relative) {
+  std::string path = std::string("Z:") + QM_SOURCE_DIR + "/" + relative;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  return path;
+}
+
+std::vector<uint8_t> readFile(const std::string& path) {
+  std::ifstream in(widen(path).c_str(), std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+int errorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Failure& failure) {
+    return failure.number();
+  }
+  return 0;
+}
+
+TEST(SoundResources, SoundSevenIsTheWholeResourceWithItsPadding) {
+  ModuleResourceReader reader;
+  const std::vector<uint8_t> image = reader.read("ATM_SOUND", 7);
+  ASSERT_EQ(image.size(), 3128u);
+  EXPECT_EQ(image, readFile(sourcePath("resources/sound7.wav")));
+  EXPECT_EQ(image[3126], 0);
+  EXPECT_EQ(image[3127], 0);
+  EXPECT_EQ(std::string(image.begin(), image.begin() + 4), "RIFF");
+}
+
+TEST(SoundResources, MissingIdFailsWithACodeOtherThanPathNotFound) {
+  ModuleResourceReader reader;
+  const int code = errorOf([&] { reader.read("ATM_SOUND", 8); });
+  EXPECT_NE(code, 0);
+  EXPECT_NE(code, 76);
+}
+
+TEST(SoundResources, PlayResourceSoundKeepsTheImageAndSurvivesNoSoundDevice) {
+  Win32Toolkit toolkit;
+  Module1 sounds(toolkit);
+  sounds.PlayResourceSound(7);
+  ASSERT_NE(sounds.soundBuffer(), nullptr);
+  EXPECT_EQ(sounds.soundBuffer()->size(), 3128u);
+  const std::vector<uint8_t> before = *sounds.soundBuffer();
+  EXPECT_NE(errorOf([&] { sounds.PlayResourceSound(8); }), 76);
+  EXPECT_EQ(*sounds.soundBuffer(), before);
+  EXPECT_NO_THROW(sounds.PlayResourceSound(7));  // while 7 may still play: refused, silent
+}
+
+class Pictures : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    root_ = std::wstring(temp) + L"qm-pictures-" + std::to_wstring(::GetCurrentProcessId());
+    ::CreateDirectoryW(root_.c_str(), nullptr);
+  }
+  void TearDown() override {
+    std::wstring from = root_ + L'\0';
+    SHFILEOPSTRUCTW remove{};
+    remove.wFunc = FO_DELETE;
+    remove.pFrom = from.c_str();
+    remove.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&remove);
+  }
+  std::string write(const std::wstring& name, const std::vector<uint8_t>& bytes) {
+    const std::wstring path = root_ + L"\\" + name;
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return narrow(path);
+  }
+  std::string root() const { return narrow(root_) + "\\"; }
+  std::wstring root_;
+  WicPictureLoader loader_;
+};
+
+TEST_F(Pictures, NaturalSizeInHimetricAtTheScreenDpi) {
+  const int dpi = screenDpi();
+  struct Sample {
+    const char* name;
+    int width, height;
+  } samples[] = {{"02 meadow.bmp", 400, 250},
+                 {"01 dawn landscape.jpg", 1600, 1000},
+                 {"03 tall tower.gif", 300, 500}};
+  for (const Sample& sample : samples) {
+    PictureRef picture = loader_.load(sourcePath(std::string("samples/") + sample.name));
+    EXPECT_EQ(picture->widthHimetric(), std::lround(sample.width * 2540.0 / dpi)) << sample.name;
+    EXPECT_EQ(picture->heightHimetric(), std::lround(sample.height * 2540.0 / dpi)) << sample.name;
+  }
+}
+
+TEST_F(Pictures, BadInputsFailAndOnlyAMissingFolderIsPathNotFound) {
+  const std::vector<uint8_t> jpeg = readFile(sourcePath("samples/01 dawn landscape.jpg"));
+  const std::string truncated = write(L"cut.jpg", std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + 300));
+  const std::string text = write(L"notes.jpg", {'h', 'e', 'l', 'l', 'o', '\n'});
+  const std::string empty = write(L"empty.gif", {});
+  ::CreateDirectoryW((root_ + L"\\folder.bmp").c_str(), nullptr);
+
+  EXPECT_EQ(errorOf([&] { loader_.load(root() + "no such folder\\a.jpg"); }), 76);
+  for (const std::string& path : {root() + "missing.jpg", root(), root() + "folder.bmp", text,
+                                  truncated, empty}) {
+    const int code = errorOf([&] { loader_.load(path); });
+    EXPECT_NE(code, 0) << path;
+    EXPECT_NE(code, 76) << path;
+  }
+}
+
+TEST_F(Pictures, GifShowsItsFirstFrame) {
+  PictureRef picture = loader_.load(sourcePath("tests/win/data/two frames.gif"));
+  Win32Application app;
+  Win32ShowWindow window(app);
+  // Natural size, so the copy is exact: the first frame is red, the second blue.
+  window.drawPicture(*picture, 0, 0, 40 * window.twipsPerPixel(), 30 * window.twipsPerPixel());
+  HDC screen = ::GetDC(window.handle());
+  UniqueHdc memory(::CreateCompatibleDC(screen));
+  UniqueHBitmap bitmap(::CreateCompatibleBitmap(screen, 50, 40));
+  ::ReleaseDC(window.handle(), screen);
+  {
+    SelectGuard selected(memory.get(), bitmap.get());
+    window.paint(memory.get(), RECT{0, 0, 50, 40});
+    EXPECT_EQ(::GetPixel(memory.get(), 20, 15), RGB(255, 0, 0));
+    EXPECT_EQ(::GetPixel(memory.get(), 45, 35), RGB(0, 0, 0)) << "background beside it";
+  }
+}
+
+TEST_F(Pictures, FileNamesOutsideTheAnsiCodePageLoad) {
+  const std::wstring name = L"\x041A\x0430\x0440\x0442\x0438\x043D\x0430 \x5199\x771F.bmp";
+  const std::string path = write(name, readFile(sourcePath("samples/02 meadow.bmp")));
+  PictureRef picture = loader_.load(path);
+  EXPECT_EQ(picture->widthHimetric(), std::lround(400 * 2540.0 / screenDpi()));
+}
+
+}  // namespace
+}  // namespace qm::win32
