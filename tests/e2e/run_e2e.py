@@ -1,7 +1,10 @@
 """End-to-end tests of the built screen saver under Xvfb + Wine (DISPLAY and WINEPREFIX set by
 the test script). Usage: run_e2e.py PATH-TO-SCR"""
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -92,6 +95,104 @@ class SettingsAtStart(unittest.TestCase):
         Shot(os.path.join(SHOTS, "e2e-missing-folder.png"))
         time.sleep(1)
         self.assertTrue(saver.alive(), "ended before the message was closed")
+        key("Return")
+        self.assertTrue(saver.wait_exit(10))
+
+
+def make_picture(path, width, height, fill, edge):
+    """A solid picture with a one-pixel edge of another colour, in the format of its name."""
+    fmt = {"bmp": "BMP3", "gif": "GIF", "jpg": "JPG"}[path.rsplit(".", 1)[1]]
+    subprocess.run(["convert", "-size", "%dx%d" % (width - 2, height - 2), "xc:" + fill,
+                    "-bordercolor", edge, "-border", "1", "-type", "TrueColor",
+                    fmt + ":" + path], check=True)
+
+
+def wine_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def box_of(shot, colour, tolerance=0):
+    """Bounding box (left, top, right, bottom; exclusive) of the pixels of about this colour."""
+    xs, ys = [], []
+    for y in range(SCREEN_H):
+        for x in range(SCREEN_W):
+            pixel = shot.pixel(x, y)
+            if all(abs(p - c) <= tolerance for p, c in zip(pixel, colour)):
+                xs.append(x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
+
+
+class PictureShow(unittest.TestCase):
+    """One show over pictures with known colours: where each lands, to the pixel."""
+
+    RED, GREEN, BLUE, YELLOW, EDGE = (220, 0, 0), (0, 200, 0), (0, 0, 230), (230, 230, 0), (255, 0, 255)
+
+    def setUp(self):
+        reset_settings()
+        self.addCleanup(reset_settings)
+        self.folder = tempfile.mkdtemp(prefix="qm-show-", dir=SHOTS)
+        self.addCleanup(shutil.rmtree, self.folder, True)
+
+    def hex(self, rgb):
+        return "#%02x%02x%02x" % rgb
+
+    def next_shot(self, previous, saver, timeout=12):
+        """Waits for the screen to change from the previous screenshot, then settles."""
+        end = time.monotonic() + timeout
+        while time.monotonic() < end and saver.alive():
+            shot = Shot()
+            if previous is None or shot.raw != previous.raw:
+                time.sleep(0.3)
+                return Shot()
+            time.sleep(0.25)
+        self.fail("the screen did not change")
+
+    def test_each_picture_fits_centres_and_the_show_moves_on(self):
+        make_picture(self.folder + "/1 small.bmp", 640, 400, self.hex(self.RED), self.hex(self.EDGE))
+        make_picture(self.folder + "/2 wide.bmp", 2048, 1000, self.hex(self.GREEN), self.hex(self.GREEN))
+        make_picture(self.folder + "/3 tall.gif", 600, 1536, self.hex(self.BLUE), self.hex(self.BLUE))
+        make_picture(self.folder + "/4 square.bmp", 1000, 1000, self.hex(self.YELLOW), self.hex(self.EDGE))
+        with open(self.folder + "/5 broken.jpg", "wb") as broken:
+            broken.write(b"\xff\xd8\xff\xe0 not really a picture")
+        store_setting("Settings", "Path", wine_path(self.folder) + "\\")
+        saver = Saver(SCR, "/s")
+        self.addCleanup(saver.stop)
+        self.assertTrue(wait_until(show_is_up, 20))
+
+        shot = self.next_shot(Shot(), saver)  # 640 x 400: natural size, unresampled
+        Shot(os.path.join(SHOTS, "e2e-small.png"))
+        self.assertEqual(box_of(shot, self.EDGE), (192, 184, 832, 584))
+        self.assertEqual(box_of(shot, self.RED), (193, 185, 831, 583))
+        self.assertEqual(shot.pixel(191, 300), BLACK)
+
+        shot = self.next_shot(shot, saver)  # twice as wide: 1024 x 500 at y 134
+        self.assertEqual(box_of(shot, self.GREEN, 8), (0, 134, 1024, 634))
+        self.assertEqual(shot.pixel(500, 133), BLACK)
+
+        shot = self.next_shot(shot, saver)  # taller than the screen: 300 x 768 at x 362
+        self.assertEqual(box_of(shot, self.BLUE, 8), (362, 0, 662, 768))
+
+        shot = self.next_shot(shot, saver)  # square larger: unscaled, cut off at the edges
+        square_at = time.monotonic()
+        Shot(os.path.join(SHOTS, "e2e-square.png"))
+        self.assertEqual(box_of(shot, self.YELLOW), (13, 0, 1011, 768))
+        # Its left and right edges show; its top and bottom edges lie beyond the screen.
+        self.assertEqual(box_of(shot, self.EDGE), (12, 0, 1012, 768))
+        self.assertEqual(shot.pixel(500, 0), self.YELLOW)
+        self.assertEqual(shot.pixel(11, 400), BLACK)
+
+        # The broken file costs one tick: the square stays (is drawn again) for two
+        # intervals, then the show starts over at the first picture.
+        shot = self.next_shot(shot, saver, timeout=16)
+        self.assertGreater(time.monotonic() - square_at, 8.5)
+        self.assertEqual(box_of(shot, self.EDGE), (192, 184, 832, 584))
+
+        # The folder disappears: the next step says so and the show ends when it is closed.
+        shutil.rmtree(self.folder)
+        self.assertTrue(wait_until(lambda: window_titled("No Directory Exists!"), 12))
+        Shot(os.path.join(SHOTS, "e2e-no-directory.png"))
+        self.assertTrue(saver.alive())
         key("Return")
         self.assertTrue(saver.wait_exit(10))
 
