@@ -7,6 +7,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "sound/sound.h"
@@ -71,7 +72,6 @@ TEST(SoundResources, PlayResourceSoundKeepsTheImageAndSurvivesNoSoundDevice) {
 class Pictures : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     root_ = std::wstring(temp) + L"qm-pictures-" + std::to_wstring(::GetCurrentProcessId());
@@ -93,6 +93,11 @@ class Pictures : public ::testing::Test {
   }
   std::string root() const { return narrow(root_) + "\\"; }
   std::wstring root_;
+  // COM before the loader, which needs it when it is made.
+  struct Com {
+    Com() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~Com() { ::CoUninitialize(); }
+  } com_;
   WicPictureLoader loader_;
 };
 
@@ -127,21 +132,64 @@ TEST_F(Pictures, BadInputsFailAndOnlyAMissingFolderIsPathNotFound) {
   }
 }
 
+// What the show window holds, painted into a memory bitmap.
+class Painted {
+ public:
+  Painted(Win32ShowWindow& window, int width, int height) {
+    HDC screen = ::GetDC(window.handle());
+    memory_.reset(::CreateCompatibleDC(screen));
+    bitmap_.reset(::CreateCompatibleBitmap(screen, width, height));
+    ::ReleaseDC(window.handle(), screen);
+    selected_.emplace(memory_.get(), bitmap_.get());
+    window.paint(memory_.get(), RECT{0, 0, width, height});
+  }
+  COLORREF pixel(int x, int y) const { return ::GetPixel(memory_.get(), x, y); }
+
+ private:
+  UniqueHdc memory_;
+  UniqueHBitmap bitmap_;
+  std::optional<SelectGuard> selected_;
+};
+
+// Within a few levels per channel: JPEG and resampling are not exact.
+bool closeTo(COLORREF got, COLORREF want) {
+  auto close = [](int a, int b) { return std::abs(a - b) <= 12; };
+  return close(GetRValue(got), GetRValue(want)) && close(GetGValue(got), GetGValue(want)) &&
+         close(GetBValue(got), GetBValue(want));
+}
+
 TEST_F(Pictures, GifShowsItsFirstFrame) {
   PictureRef picture = loader_.load(sourcePath("tests/win/data/two frames.gif"));
   Win32Application app;
   Win32ShowWindow window(app);
   // Natural size, so the copy is exact: the first frame is red, the second blue.
   window.drawPicture(*picture, 0, 0, 40 * window.twipsPerPixel(), 30 * window.twipsPerPixel());
-  HDC screen = ::GetDC(window.handle());
-  UniqueHdc memory(::CreateCompatibleDC(screen));
-  UniqueHBitmap bitmap(::CreateCompatibleBitmap(screen, 50, 40));
-  ::ReleaseDC(window.handle(), screen);
-  {
-    SelectGuard selected(memory.get(), bitmap.get());
-    window.paint(memory.get(), RECT{0, 0, 50, 40});
-    EXPECT_EQ(::GetPixel(memory.get(), 20, 15), RGB(255, 0, 0));
-    EXPECT_EQ(::GetPixel(memory.get(), 45, 35), RGB(0, 0, 0)) << "background beside it";
+  Painted painted(window, 50, 40);
+  EXPECT_EQ(painted.pixel(20, 15), RGB(255, 0, 0));
+  EXPECT_EQ(painted.pixel(45, 35), RGB(0, 0, 0)) << "background beside it";
+}
+
+TEST_F(Pictures, LargePhotoShrinksWholeAndTheSameOnEveryDraw) {
+  // Four quadrants: red, green / blue, white. Whether the decoder shrinks it while decoding
+  // or GDI does, the whole picture lands in the drawn rectangle the right way round.
+  PictureRef picture = loader_.load(sourcePath("tests/win/data/quadrants 3000x1500.jpg"));
+  EXPECT_EQ(picture->widthHimetric(), std::lround(3000 * 2540.0 / screenDpi()));
+  Win32Application app;
+  Win32ShowWindow window(app);
+  const float pixel = static_cast<float>(window.twipsPerPixel());
+  for (int draw = 0; draw < 2; ++draw) {
+    window.clear();
+    window.drawPicture(*picture, 10 * pixel, 20 * pixel, 600 * pixel, 300 * pixel);
+    Painted painted(window, 640, 340);
+    EXPECT_TRUE(closeTo(painted.pixel(160, 95), RGB(220, 0, 0))) << draw;
+    EXPECT_TRUE(closeTo(painted.pixel(460, 95), RGB(0, 200, 0))) << draw;
+    EXPECT_TRUE(closeTo(painted.pixel(160, 245), RGB(0, 0, 230))) << draw;
+    EXPECT_TRUE(closeTo(painted.pixel(460, 245), RGB(255, 255, 255))) << draw;
+    EXPECT_TRUE(closeTo(painted.pixel(12, 22), RGB(220, 0, 0))) << "top-left corner, " << draw;
+    EXPECT_TRUE(closeTo(painted.pixel(607, 317), RGB(255, 255, 255))) << "bottom-right, " << draw;
+    EXPECT_EQ(painted.pixel(9, 100), RGB(0, 0, 0)) << draw;
+    EXPECT_EQ(painted.pixel(610, 100), RGB(0, 0, 0)) << draw;
+    EXPECT_EQ(painted.pixel(300, 320), RGB(0, 0, 0)) << draw;
   }
 }
 

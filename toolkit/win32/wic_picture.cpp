@@ -8,6 +8,20 @@
 
 using Microsoft::WRL::ComPtr;
 
+// Decoders that can scale while decoding (JPEG on Windows) offer this; the MinGW headers lack it.
+struct IWICBitmapSourceTransform : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height,
+                                               WICPixelFormatGUID* format,
+                                               WICBitmapTransformOptions transform, UINT stride,
+                                               UINT bufferSize, BYTE* buffer) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
+  virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform,
+                                                         BOOL* supported) = 0;
+};
+__CRT_UUID_DECL(IWICBitmapSourceTransform, 0x3b16811b, 0x6a43, 0x4ec9, 0xb7, 0x13, 0x3d, 0x5a,
+                0x0c, 0x13, 0xb9, 0x40)
+
 namespace qm::win32 {
 
 namespace {
@@ -28,12 +42,41 @@ void check(HRESULT result, ErrorCode code, const std::string& path) {
   if (FAILED(result)) throw Failure(code, path);
 }
 
+UINT ceilDiv(uint64_t value, uint64_t by) { return static_cast<UINT>((value + by - 1) / by); }
+
+// The smallest size the show can draw a width x height picture at on this screen: only the
+// longer side is clamped, and a square is never shrunk.
+SIZE smallestDrawnSize(UINT width, UINT height) {
+  const UINT screenWidth = static_cast<UINT>(::GetSystemMetrics(SM_CXSCREEN));
+  const UINT screenHeight = static_cast<UINT>(::GetSystemMetrics(SM_CYSCREEN));
+  if (width > height && width > screenWidth && screenWidth > 0)
+    return {static_cast<LONG>(screenWidth), static_cast<LONG>(ceilDiv(uint64_t{height} * screenWidth, width))};
+  if (height > width && height > screenHeight && screenHeight > 0)
+    return {static_cast<LONG>(ceilDiv(uint64_t{width} * screenHeight, height)), static_cast<LONG>(screenHeight)};
+  return {static_cast<LONG>(width), static_cast<LONG>(height)};
+}
+
+// Where the decoder scales while decoding, picks the largest reduction that still leaves at
+// least the drawn size, so a large photo is never decoded at its full size. {0, 0} if none.
+SIZE reducedDecodeSize(IWICBitmapSourceTransform& transform, UINT width, UINT height) {
+  const SIZE least = smallestDrawnSize(width, height);
+  for (UINT by : {8u, 4u, 2u}) {
+    UINT w = ceilDiv(width, by), h = ceilDiv(height, by);
+    if (w < static_cast<UINT>(least.cx) || h < static_cast<UINT>(least.cy)) continue;
+    if (FAILED(transform.GetClosestSize(&w, &h))) return {0, 0};
+    if (w >= static_cast<UINT>(least.cx) && h >= static_cast<UINT>(least.cy) && w < width && h < height)
+      return {static_cast<LONG>(w), static_cast<LONG>(h)};
+  }
+  return {0, 0};
+}
+
 }  // namespace
 
-WicPicture::WicPicture(UniqueHBitmap bitmap, int widthPixels, int heightPixels, int dpi)
+WicPicture::WicPicture(UniqueHBitmap bitmap, int bitmapWidth, int bitmapHeight, int widthPixels,
+                       int heightPixels, int dpi)
     : bitmap_(std::move(bitmap)),
-      bitmapWidth_(widthPixels),
-      bitmapHeight_(heightPixels),
+      bitmapWidth_(bitmapWidth),
+      bitmapHeight_(bitmapHeight),
       width_(widthPixels),
       height_(heightPixels),
       widthHimetric_(toHimetric(widthPixels, dpi)),
@@ -93,28 +136,57 @@ PictureRef WicPictureLoader::load(const std::string& path) {
   if (static_cast<uint64_t>(width) * height * 4 > kLargestDecodedBytes)
     throw Failure(ErrorCode::kOutOfMemory, path);
 
+  // A decoder that can shrink while decoding hands over a smaller bitmap, which the format
+  // converter then turns into the DIB's format at that size.
+  ComPtr<IWICBitmapSource> source = frame;
+  UINT decodedWidth = width, decodedHeight = height;
+  ComPtr<IWICBitmapSourceTransform> transform;
+  if (SUCCEEDED(frame.As(&transform))) {
+    const SIZE reduced = reducedDecodeSize(*transform.Get(), width, height);
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
+    ComPtr<IWICBitmap> smaller;
+    if (reduced.cx > 0 && SUCCEEDED(transform->GetClosestPixelFormat(&format)) &&
+        SUCCEEDED(factory_->CreateBitmap(reduced.cx, reduced.cy, format, WICBitmapCacheOnLoad,
+                                         &smaller))) {
+      ComPtr<IWICBitmapLock> lock;
+      WICRect all{0, 0, reduced.cx, reduced.cy};
+      UINT stride = 0, size = 0;
+      BYTE* data = nullptr;
+      if (SUCCEEDED(smaller->Lock(&all, WICBitmapLockWrite, &lock)) &&
+          SUCCEEDED(lock->GetStride(&stride)) && SUCCEEDED(lock->GetDataPointer(&size, &data)) &&
+          SUCCEEDED(transform->CopyPixels(nullptr, reduced.cx, reduced.cy, &format,
+                                          WICBitmapTransformRotate0, stride, size, data))) {
+        lock.Reset();
+        source = smaller;
+        decodedWidth = static_cast<UINT>(reduced.cx);
+        decodedHeight = static_cast<UINT>(reduced.cy);
+      }
+    }
+  }
+
   ComPtr<IWICFormatConverter> converter;
   check(factory_->CreateFormatConverter(&converter), ErrorCode::kInvalidPicture, path);
-  check(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+  check(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
                               nullptr, 0.0, WICBitmapPaletteTypeCustom),
         ErrorCode::kInvalidPicture, path);
 
   // Decode straight into the DIB section that GDI will draw from.
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = static_cast<LONG>(width);
-  info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down, as WIC delivers rows
+  info.bmiHeader.biWidth = static_cast<LONG>(decodedWidth);
+  info.bmiHeader.biHeight = -static_cast<LONG>(decodedHeight);  // top-down, as WIC delivers rows
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   UniqueHBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || !bits) throw Failure(ErrorCode::kOutOfMemory, path);
-  const UINT stride = width * 4;
-  check(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)),
+  const UINT stride = decodedWidth * 4;
+  check(converter->CopyPixels(nullptr, stride, stride * decodedHeight, static_cast<BYTE*>(bits)),
         ErrorCode::kInvalidPicture, path);
   ::GdiFlush();
-  return std::make_shared<WicPicture>(std::move(bitmap), static_cast<int>(width),
+  return std::make_shared<WicPicture>(std::move(bitmap), static_cast<int>(decodedWidth),
+                                      static_cast<int>(decodedHeight), static_cast<int>(width),
                                       static_cast<int>(height), screenDpi());
 }
 

@@ -11,7 +11,9 @@ namespace qm::win32 {
 
 class WicPicture : public Picture {
  public:
-  WicPicture(UniqueHBitmap bitmap, int widthPixels, int heightPixels, int dpi);
+  // bitmap may be smaller than the natural size when the decoder shrank it while decoding.
+  WicPicture(UniqueHBitmap bitmap, int bitmapWidth, int bitmapHeight, int widthPixels,
+             int heightPixels, int dpi);
   int32_t widthHimetric() const override { return widthHimetric_; }
   int32_t heightHimetric() const override { return heightHimetric_; }
   int widthPixels() const { return width_; }
