@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string>
 
+#include "banner/banner.h"
 #include "show/setup.h"
 #include "show/show_graphics.h"
 #include "toolkit/int16.h"
@@ -87,7 +88,9 @@ void Slide::activate() { setUpShow(toolkit_, *window_, *file1_, *timer1_); }
 
 void Slide::timer1Tick() { showGraphics(); }
 
-void Slide::timer2Tick() {}
+void Slide::timer2Tick() {
+  bannerTick(toolkit_.app(), *window_, {label1_[0].get(), label1_[1].get(), label1_[2].get()});
+}
 
 void Slide::showGraphics() {
   qm::showGraphics(toolkit_, *window_, *file1_, module1_, {pictureIndex_, currentPicture_});

@@ -197,6 +197,76 @@ class PictureShow(unittest.TestCase):
         self.assertTrue(saver.wait_exit(10))
 
 
+def reddish(pixel):
+    return pixel[0] >= 200 and pixel[1] <= 80 and pixel[2] <= 80
+
+
+class Banner(unittest.TestCase):
+    """The greeting lines over a picture that fills the screen, at a chosen local hour."""
+
+    GREEN = (0, 200, 0)
+    # Rows of the three lines at 96 DPI: label 0 at 10710 twips, label 1 at 11520 - 11100,
+    # label 2 at 5100; heights 645, 315 and 765 twips.
+    BANDS = ((714, 757), (28, 49), (340, 391))
+
+    def setUp(self):
+        reset_settings()
+        self.addCleanup(reset_settings)
+        folder = tempfile.mkdtemp(prefix="qm-banner-", dir=SHOTS)
+        self.addCleanup(shutil.rmtree, folder, True)
+        make_picture(folder + "/green.bmp", SCREEN_W, SCREEN_H, "#00c800", "#00c800")
+        store_setting("Settings", "Path", wine_path(folder) + "\\")
+        now = time.gmtime()
+        if now.tm_min == 59 and now.tm_sec > 20:  # keep the hour from turning during the test
+            time.sleep(62 - now.tm_sec)
+
+    def start(self, hour):
+        saver = Saver(SCR, "/s", hour=hour)
+        self.addCleanup(saver.stop)
+        self.assertTrue(wait_until(lambda: Shot().pixel(3, 200) == self.GREEN, 25),
+                        "the picture did not appear")
+        return saver
+
+    def red_box(self, shot, top, bottom):
+        xs, ys = [], []
+        for y in range(top, bottom):
+            for x in range(SCREEN_W):
+                if reddish(shot.pixel(x, y)):
+                    xs.append(x)
+                    ys.append(y)
+        return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
+
+    def test_at_five_pm_three_red_lines_move_right_over_the_picture(self):
+        self.start(17)
+        first = Shot(os.path.join(SHOTS, "e2e-banner-17.png"))
+        time.sleep(1.0)
+        second = Shot()
+        outside = [y for y in range(0, SCREEN_H, 2)
+                   if not any(top <= y < bottom for top, bottom in self.BANDS)]
+        self.assertFalse(any(reddish(first.pixel(x, y)) for y in outside for x in range(0, SCREEN_W, 2)),
+                         "red outside the three lines")
+        for top, bottom in self.BANDS:
+            before, after = self.red_box(first, top, bottom), self.red_box(second, top, bottom)
+            self.assertIsNotNone(before, "no line in rows %d-%d" % (top, bottom))
+            self.assertIsNotNone(after)
+            moved = after[0] - before[0]
+            self.assertGreater(moved, 10, "rows %d-%d" % (top, bottom))  # 20 twips per 50 ms tick
+            self.assertLess(moved, 60)
+            # Where the line stood, the picture shows again, untouched.
+            for y in range(top, bottom):
+                for x in range(max(0, before[0] - 4), after[0] - 4):
+                    self.assertEqual(second.pixel(x, y), self.GREEN, (x, y))
+
+    def test_at_nine_am_no_red_appears(self):
+        saver = self.start(9)
+        for _ in range(3):
+            shot = Shot()
+            self.assertFalse(any(reddish(shot.pixel(x, y))
+                                 for y in range(0, SCREEN_H, 2) for x in range(0, SCREEN_W, 2)))
+            time.sleep(0.5)
+        self.assertTrue(saver.alive())
+
+
 class OtherModes(unittest.TestCase):
     def assert_exits_without_show(self, *arguments):
         saver = Saver(SCR, *arguments)

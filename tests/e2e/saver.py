@@ -6,11 +6,22 @@ import time
 SCREEN_W, SCREEN_H = 1024, 768
 
 
-class Saver:
-    """One run of the screen saver, started with a switch."""
+def zone_for_hour(hour):
+    """A time zone whose local time now has the given hour (Wine takes whole-hour Etc zones)."""
+    offset = (hour - time.gmtime().tm_hour) % 24
+    if offset > 14:
+        offset -= 24
+    return "Etc/GMT%+d" % -offset  # Etc/GMT-5 is five hours ahead of UTC
 
-    def __init__(self, scr, *arguments, cwd=None):
+
+class Saver:
+    """One run of the screen saver, started with a switch. Its local clock shows the given hour,
+    by default one far from any greeting hour so that no banner appears."""
+
+    def __init__(self, scr, *arguments, cwd=None, hour=3):
+        self.zone = zone_for_hour(hour)
         self.process = subprocess.Popen(["wine", scr, *arguments], cwd=cwd or os.path.dirname(scr),
+                                        env=dict(os.environ, TZ=self.zone),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def alive(self):

@@ -4,10 +4,13 @@
 
 #include <string>
 
+#include "app/slide.h"
+#include "banner/banner.h"
 #include "toolkit/failure.h"
 #include "toolkit/win32/show_window.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/win32_application.h"
+#include "toolkit/win32/win32_toolkit.h"
 
 namespace qm::win32 {
 namespace {
@@ -132,6 +135,76 @@ TEST(Timers, NegativeIntervalIsInvalidAndTheLargestIsAccepted) {
   }
   timer.setInterval(0x7FFFFFFF);
   EXPECT_EQ(timer.interval(), 0x7FFFFFFF);
+}
+
+
+// The banner's labels as the show window creates them.
+class BannerLabels : public ::testing::Test {
+ protected:
+  BannerLabels() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  ~BannerLabels() override { ::CoUninitialize(); }
+  Win32Label& label(int index) { return dynamic_cast<Win32Label&>(slide_.label1(index)); }
+  Win32ShowWindow& window() { return dynamic_cast<Win32ShowWindow&>(slide_.window()); }
+
+  Win32Toolkit toolkit_;
+  Slide slide_{toolkit_, [] {}};
+};
+
+TEST_F(BannerLabels, CreditLineFitsLabelZeroAtItsFont) {
+  const RECT box = label(0).pixelRect();
+  UniqueHdc dc(::CreateCompatibleDC(nullptr));
+  SelectGuard selected(dc.get(), label(0).font());
+  const std::wstring credit = widen(kCreditText);
+  RECT needed{0, 0, 0, 0};
+  ::DrawTextW(dc.get(), credit.c_str(), static_cast<int>(credit.size()), &needed,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  EXPECT_GT(needed.right, 100) << "the font is not a 12 pt one";
+  EXPECT_LE(needed.right, box.right - box.left);
+  EXPECT_LE(needed.bottom, box.bottom - box.top);
+}
+
+TEST_F(BannerLabels, AMovingLabelRepaintsOnlyItsOldAndNewPlaceOverTheKeptPicture) {
+  Win32ShowWindow& show = window();
+  show.show();
+  pumpFor(100);  // activation sets the stored background: green over it stands for a picture
+  show.setBackColor(RGB(0, 200, 0));
+  Win32Label& line = label(2);
+  line.setCaption("Hurray");
+  line.setVisible(true);
+  pumpFor(100);
+  const RECT before = line.pixelRect();
+  ::ValidateRect(show.handle(), nullptr);
+  line.setLeft(line.left() + 20 * 15);
+  const RECT after = line.pixelRect();
+  RECT update{};
+  ASSERT_TRUE(::GetUpdateRect(show.handle(), &update, FALSE));
+  EXPECT_EQ(update.left, before.left);
+  EXPECT_EQ(update.top, before.top);
+  EXPECT_LE(update.right, after.right + 1);
+  EXPECT_LE(update.bottom, after.bottom + 1);
+
+  // Painted: red text at the new place, and only the kept background where the text was.
+  const int width = after.right + 10, height = after.bottom + 10;
+  HDC screen = ::GetDC(show.handle());
+  UniqueHdc memory(::CreateCompatibleDC(screen));
+  UniqueHBitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
+  ::ReleaseDC(show.handle(), screen);
+  SelectGuard selected(memory.get(), bitmap.get());
+  show.paint(memory.get(), RECT{0, 0, width, height});
+  int red = 0, other = 0;
+  for (int y = before.top; y < before.bottom; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const COLORREF pixel = ::GetPixel(memory.get(), x, y);
+      if (pixel == RGB(255, 0, 0)) {
+        ++red;
+        EXPECT_GE(x, after.left) << "text left behind at " << x << "," << y;
+      } else if (x < after.left && pixel != RGB(0, 200, 0)) {
+        ++other;
+      }
+    }
+  }
+  EXPECT_GT(red, 20);
+  EXPECT_EQ(other, 0) << "the background under the old place was not restored";
 }
 
 }  // namespace

@@ -109,6 +109,7 @@ class Win32Label : public Label {
   void setTop(float twips) override;
 
   RECT pixelRect() const;
+  HFONT font() const { return font_.get(); }
   void draw(HDC dc) const;
 
  private:
