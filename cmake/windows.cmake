@@ -8,6 +8,7 @@ add_library(qm_win32 STATIC
   toolkit/win32/show_window.cpp
   toolkit/win32/wic_picture.cpp
   toolkit/win32/win32_toolkit.cpp
+  toolkit/win32/setting_dialog.cpp
 )
 target_link_libraries(qm_win32 PUBLIC qm_logic ${QM_WIN32_LIBS})
 target_compile_definitions(qm_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
@@ -39,6 +40,7 @@ add_executable(win_tests
   tests/win/win32_layer_test.cpp
   tests/win/settings_files_test.cpp
   tests/win/resources_pictures_test.cpp
+  tests/win/dialog_test.cpp
 )
 target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(win_tests PRIVATE shell32)

@@ -1,17 +1,42 @@
 #pragma once
-// Controls of the settings dialog. Positions are twips relative to the dialog's client area.
+// The settings dialog and its controls. Positions and sizes are twips relative to the
+// dialog's client area.
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace qm {
 
+struct Place {
+  float left = 0, top = 0, width = 0, height = 0;
+};
+
+// Handlers the dialog hands its events to; each runs through the event dispatcher.
+struct DialogEvents {
+  std::function<void()> activate;  // first shown, and whenever it becomes active again
+  std::function<void()> unload;    // runs on unload() and on a close by the user or system
+};
+
+// A modeless, ownerless dialog window with the product's icon. Its controls are created on it
+// in keyboard focus order.
+class Dialog {
+ public:
+  virtual ~Dialog() = default;
+  virtual void setEvents(DialogEvents events) = 0;
+  // Shows it at the window system's default place and makes it active.
+  virtual void show() = 0;
+  // Runs the unload handler; the dialog is gone afterwards.
+  virtual void unload() = 0;
+};
+
 class DirList {
  public:
   virtual ~DirList() = default;
+  // Full path, without a final "\" except at a drive's root ("c:\").
   virtual std::string path() const = 0;
-  // Moving to another folder raises the change event before this returns. Throws Failure 76
-  // for a folder that cannot be opened.
+  // Takes a full path with or without a final "\", or a drive alone ("c:": that drive's
+  // current directory). Moving to another folder raises the change event before this
+  // returns. Throws Failure 76 for a folder that cannot be opened, 68 for a drive not ready.
   virtual void setPath(const std::string& path) = 0;
   virtual void setChange(std::function<void()> change) = 0;
 };
@@ -23,6 +48,14 @@ class DriveList {
   virtual std::string drive() const = 0;
   virtual void setDrive(const std::string& drive) = 0;
   virtual void setChange(std::function<void()> change) = 0;
+};
+
+struct TextBoxSpec {
+  Place place;
+  std::string text;
+  bool enabled = true;    // a disabled box shows its text but takes neither typing nor focus
+  std::string fontName;   // empty: the dialog's own font
+  float fontPoints = 0;
 };
 
 class TextBox {

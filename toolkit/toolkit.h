@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "toolkit/application.h"
+#include "toolkit/dialog_controls.h"
 #include "toolkit/picture.h"
 #include "toolkit/settings_store.h"
 #include "toolkit/sound_io.h"
@@ -28,6 +29,26 @@ class Toolkit {
   virtual std::unique_ptr<Timer> createTimer(Window& owner) = 0;
   virtual std::unique_ptr<Label> createLabel(Window& owner, const LabelSpec& spec) = 0;
   virtual std::unique_ptr<FileList> createFileList(const std::string& pattern) = 0;
+
+  // The settings dialog: caption and client size in twips. Each control created on it comes
+  // after the ones before it in the focus order; frames and labels take no focus.
+  virtual std::unique_ptr<Dialog> createDialog(const std::string& caption, float width,
+                                                float height) = 0;
+  virtual void addFrame(Dialog& dialog, const std::string& caption, const Place& place) = 0;
+  virtual void addLabel(Dialog& dialog, const std::string& caption, const Place& place) = 0;
+  // index: the button's place in its control array, handed to its click handler.
+  virtual std::unique_ptr<Button> createButton(Dialog& dialog, const std::string& caption,
+                                               const Place& place, int index) = 0;
+  // Starts at the process's current drive.
+  virtual std::unique_ptr<DriveList> createDriveList(Dialog& dialog, const Place& place) = 0;
+  // Starts at the process's current directory.
+  virtual std::unique_ptr<DirList> createDirList(Dialog& dialog, const Place& place) = 0;
+  // A visible file list, starting at the process's current directory.
+  virtual std::unique_ptr<FileList> createFileListBox(Dialog& dialog, const std::string& pattern,
+                                                      const Place& place) = 0;
+  virtual std::unique_ptr<TextBox> createTextBox(Dialog& dialog, const TextBoxSpec& spec) = 0;
+  virtual std::unique_ptr<CheckBox> createCheckBox(Dialog& dialog, const std::string& caption,
+                                                   const Place& place) = 0;
 };
 
 }  // namespace qm

@@ -2,7 +2,10 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <memory>
+
 #include "app/slide.h"
+#include "settings/setting_dialog.h"
 #include "toolkit/win32/win32_toolkit.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -17,8 +20,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   static qm::win32::Win32Toolkit toolkit;
-  // Until the settings dialog exists, configuration mode has nothing to show and ends.
-  static qm::Slide slide(toolkit, [] { toolkit.app().end(); });
+  static std::unique_ptr<qm::Setting> setting;
+  static qm::Slide slide(toolkit, [] {
+    setting = std::make_unique<qm::Setting>(toolkit);
+    setting->show();
+  });
   qm::startProgram(toolkit, slide);
   return qm::win32::runMessageLoop();
 }

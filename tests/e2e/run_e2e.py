@@ -9,9 +9,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from saver import (SCREEN_H, SCREEN_W, Saver, Shot, click, cursor_visible, key,  # noqa: E402
-                   move_mouse, reset_settings, show_window_visible, store_setting,
-                   wait_until, window_titled)
+from saver import (SCREEN_H, SCREEN_W, Saver, Shot, click, click_at, cursor_visible,  # noqa: E402
+                   key, move_mouse, query_settings, reset_settings, show_window_visible,
+                   store_setting, type_text, wait_until, window_origin, window_titled)
 
 SCR = None
 SHOTS = os.environ.get("QM_SHOTS", "/tmp")
@@ -267,6 +267,79 @@ class Banner(unittest.TestCase):
         self.assertTrue(saver.alive())
 
 
+class SettingsDialog(unittest.TestCase):
+    """Configuration mode: the dialog, what "Change Path" stores, and what the show then uses."""
+
+    CAPTION = "Picture Directory setting "
+    BLUE = (0, 0, 230)
+    # Client-area pixels at 96 DPI of the controls clicked (twips / 15).
+    CHECK1, COMMAND1, COMMAND2, TEXT2 = (168, 166), (210, 200), (326, 200), (40, 238)
+
+    def setUp(self):
+        reset_settings()
+        self.addCleanup(reset_settings)
+        self.folder = tempfile.mkdtemp(prefix="qm-dialog-", dir=SHOTS)
+        self.addCleanup(shutil.rmtree, self.folder, True)
+
+    def open(self, folder):
+        saver = Saver(SCR, "/c", cwd=folder)
+        self.addCleanup(saver.stop)
+        self.assertTrue(wait_until(lambda: window_titled(self.CAPTION), 20), "no dialog")
+        time.sleep(0.8)
+        self.origin = window_origin(self.CAPTION)
+        return saver
+
+    def press(self, place):
+        click_at(self.origin[0] + place[0], self.origin[1] + place[1])
+        time.sleep(0.4)
+
+    def stored(self):
+        return {name.lower(): value for name, value in query_settings().items()}
+
+    def test_change_path_stores_the_folder_interval_and_white_and_the_show_uses_them(self):
+        make_picture(self.folder + "/blue.bmp", 200, 100, self.hex(self.BLUE), self.hex(self.BLUE))
+        saver = self.open(self.folder)
+        Shot(os.path.join(SHOTS, "e2e-dialog.png"))
+        self.assertFalse(show_window_visible())
+        self.press(self.TEXT2)
+        key("End", "BackSpace")
+        type_text("12")
+        self.press(self.CHECK1)
+        self.assertEqual(self.stored(), {}, "written before Change Path")
+        self.press(self.COMMAND1)
+        self.assertTrue(saver.wait_exit(10), "the dialog did not close")
+        self.assertEqual(self.stored(), {"settings\\path": wine_path(self.folder) + "\\",
+                                         "settings\\time": "12",
+                                         "settings\\background": "16777215"})
+
+        # The show, started elsewhere, shows the stored folder's picture on white.
+        show = Saver(SCR, "/s")
+        self.addCleanup(show.stop)
+        self.assertTrue(wait_until(lambda: show_is_up(WHITE), 20), "no white show")
+        self.assertTrue(wait_until(lambda: Shot().pixel(SCREEN_W // 2, SCREEN_H // 2) == self.BLUE, 12))
+        self.assertEqual(Shot().pixel(10, 10), WHITE)
+        key("a")
+        self.assertTrue(show.wait_exit(10))
+
+    def test_a_folder_without_pictures_is_refused_and_cancel_writes_nothing(self):
+        saver = self.open(self.folder)
+        self.press(self.CHECK1)
+        self.press(self.COMMAND1)
+        self.assertTrue(wait_until(lambda: window_titled("No Graphics!"), 10), "no message")
+        Shot(os.path.join(SHOTS, "e2e-no-graphics.png"))
+        move_mouse(SCREEN_W // 2, SCREEN_H // 2)  # without a window manager, keys go under the pointer
+        key("Return")
+        self.assertTrue(wait_until(lambda: not window_titled("No Graphics!"), 8), "still open")
+        self.assertTrue(window_titled(self.CAPTION), "the dialog closed")
+        self.assertEqual(self.stored(), {})
+        self.press(self.COMMAND2)
+        self.assertTrue(saver.wait_exit(10), "Cancel did not end the program")
+        self.assertEqual(self.stored(), {})
+
+    def hex(self, rgb):
+        return "#%02x%02x%02x" % rgb
+
+
 class OtherModes(unittest.TestCase):
     def assert_exits_without_show(self, *arguments):
         saver = Saver(SCR, *arguments)
@@ -285,8 +358,6 @@ class OtherModes(unittest.TestCase):
         self.assert_exits_without_show("/p")
         self.assert_exits_without_show("/P", "77")
 
-    def test_configuration_shows_no_show_window(self):
-        self.assert_exits_without_show("/c")
 
 
 if __name__ == "__main__":

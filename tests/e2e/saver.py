@@ -149,7 +149,7 @@ def visible_windows():
     found = []
     for window in ids.split():
         name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True,
-                              text=True).stdout.strip()
+                              text=True).stdout.rstrip("\n")
         geometry = subprocess.run(["xdotool", "getwindowgeometry", window], capture_output=True,
                                   text=True).stdout
         size = geometry.split("Geometry:")[-1].strip() if "Geometry:" in geometry else "0x0"
@@ -164,3 +164,26 @@ def show_window_visible():
 
 def window_titled(title):
     return any(name == title for name, _, _ in visible_windows())
+
+
+def window_origin(title):
+    """Screen position of the client area of the visible window with this exact title."""
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname",
+                          "quillmoor screen saver.scr"], capture_output=True, text=True).stdout
+    for window in ids.split():
+        name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True,
+                              text=True).stdout.rstrip("\n")
+        if name == title:
+            geometry = subprocess.run(["xdotool", "getwindowgeometry", window],
+                                      capture_output=True, text=True).stdout
+            x, _, y = geometry.split("Position:")[1].split()[0].partition(",")
+            return int(x), int(y)
+    return None
+
+
+def click_at(x, y):
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+
+
+def type_text(text):
+    subprocess.run(["xdotool", "type", "--delay", "60", text], check=True)

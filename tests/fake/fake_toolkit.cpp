@@ -13,8 +13,10 @@ std::string lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
+bool isDriveRoot(const std::string& path) { return path.size() == 3 && path[1] == ':'; }
+
 std::string withoutFinalSeparator(std::string path) {
-  while (path.size() > 1 && path.back() == '\\') path.pop_back();
+  while (path.size() > 1 && path.back() == '\\' && !isDriveRoot(path)) path.pop_back();
   return path;
 }
 }  // namespace
@@ -157,6 +159,93 @@ std::unique_ptr<FileList> FakeToolkit::createFileList(const std::string& pattern
   auto list = std::make_unique<FakeFileList>(folders, pattern);
   fileLists.push_back(list.get());
   return list;
+}
+
+void FakeDialog::show() {
+  visible = true;
+  activateBySystem();
+}
+
+void FakeDialog::unload() {
+  visible = false;
+  unloaded = true;  // before the handler, which may end the program
+  if (events_.unload) events_.unload();
+}
+
+void FakeDirList::setPath(const std::string& path) {
+  std::string full = path;
+  if (full.size() == 2 && full[1] == ':') {
+    auto current = driveDirectories_.find(lower(full));
+    if (current == driveDirectories_.end()) throw Failure(ErrorCode::kDeviceUnavailable, path);
+    full = current->second;
+  }
+  full = withoutFinalSeparator(full);
+  if (folders_.find(full) == folders_.end()) throw Failure(ErrorCode::kPathNotFound, path);
+  if (full == path_) return;
+  path_ = full;
+  if (change_) change_();
+}
+
+void FakeDriveList::setDrive(const std::string& drive) {
+  if (drive == drive_) return;
+  drive_ = drive;
+  if (change_) change_();
+}
+
+std::unique_ptr<Dialog> FakeToolkit::createDialog(const std::string& caption, float, float) {
+  auto dialog = std::make_unique<FakeDialog>(application, caption);
+  lastDialog = dialog.get();
+  return dialog;
+}
+
+void FakeToolkit::addFrame(Dialog&, const std::string& caption, const Place&) {
+  lastDialog->controls.push_back(caption);
+}
+
+void FakeToolkit::addLabel(Dialog&, const std::string& caption, const Place&) {
+  lastDialog->controls.push_back(caption);
+}
+
+std::unique_ptr<Button> FakeToolkit::createButton(Dialog&, const std::string& caption,
+                                                  const Place&, int index) {
+  lastDialog->controls.push_back(caption);
+  auto button = std::make_unique<FakeButton>(application, index);
+  buttons.push_back(button.get());
+  return button;
+}
+
+std::unique_ptr<DriveList> FakeToolkit::createDriveList(Dialog&, const Place&) {
+  auto list = std::make_unique<FakeDriveList>(application, lower(currentDirectory.substr(0, 2)));
+  driveList = list.get();
+  return list;
+}
+
+std::unique_ptr<DirList> FakeToolkit::createDirList(Dialog&, const Place&) {
+  auto list = std::make_unique<FakeDirList>(application, folders, driveDirectories,
+                                            currentDirectory);
+  dirList = list.get();
+  return list;
+}
+
+std::unique_ptr<FileList> FakeToolkit::createFileListBox(Dialog&, const std::string& pattern,
+                                                         const Place&) {
+  std::unique_ptr<FileList> list = createFileList(pattern);
+  list->setPath(currentDirectory);
+  return list;
+}
+
+std::unique_ptr<TextBox> FakeToolkit::createTextBox(Dialog&, const TextBoxSpec& spec) {
+  auto box = std::make_unique<FakeTextBox>(spec);
+  textBoxes.push_back(box.get());
+  return box;
+}
+
+std::unique_ptr<CheckBox> FakeToolkit::createCheckBox(Dialog&, const std::string& caption,
+                                                      const Place&) {
+  lastDialog->controls.push_back(caption);
+  auto box = std::make_unique<FakeCheckBox>();
+  checkBox = box.get();
+  return box;
 }
 
 }  // namespace qm::fake

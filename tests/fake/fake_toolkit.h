@@ -165,6 +165,93 @@ class FakeFileList : public FileList {
   std::vector<std::string> names_;
 };
 
+// The settings dialog: shown, closed by the user, unloaded. Every event runs through the
+// dispatcher, as the real window's do.
+class FakeDialog : public Dialog {
+ public:
+  FakeDialog(FakeApplication& app, std::string created) : caption(std::move(created)), app_(app) {}
+  void setEvents(DialogEvents events) override { events_ = std::move(events); }
+  void show() override;
+  void unload() override;
+  void activateBySystem() { dispatchEvent(app_, events_.activate); }
+  void closeByUser() { dispatchEvent(app_, [this] { unload(); }); }
+
+  const std::string caption;
+  bool visible = false;
+  bool unloaded = false;
+  std::vector<std::string> controls;  // captions of frames, labels, buttons, check boxes
+
+ private:
+  FakeApplication& app_;
+  DialogEvents events_;
+};
+
+class FakeButton : public Button {
+ public:
+  FakeButton(FakeApplication& app, int index) : app_(app), index_(index) {}
+  void setClick(std::function<void(int)> click) override { click_ = std::move(click); }
+  void click() { dispatchEvent(app_, [this] { click_(index_); }); }
+
+ private:
+  FakeApplication& app_;
+  int index_;
+  std::function<void(int)> click_;
+};
+
+class FakeTextBox : public TextBox {
+ public:
+  explicit FakeTextBox(const TextBoxSpec& created) : spec(created), text_(created.text) {}
+  std::string text() const override { return text_; }
+  void setText(const std::string& text) override { text_ = text; }
+  const TextBoxSpec spec;
+
+ private:
+  std::string text_;
+};
+
+class FakeCheckBox : public CheckBox {
+ public:
+  int value() const override { return value_; }
+  void setValue(int value) override { value_ = value; }
+
+ private:
+  int value_ = 0;
+};
+
+// Folders of fake drives; "d:" alone means that drive's current directory.
+class FakeDirList : public DirList {
+ public:
+  FakeDirList(FakeApplication& app, const FakeFolders& folders,
+              const std::map<std::string, std::string>& driveDirectories, std::string start)
+      : app_(app), folders_(folders), driveDirectories_(driveDirectories), path_(std::move(start)) {}
+  std::string path() const override { return path_; }
+  void setPath(const std::string& path) override;
+  void setChange(std::function<void()> change) override { change_ = std::move(change); }
+  // A double click on a folder of the list, as the user does it.
+  void openByUser(const std::string& folder) { dispatchEvent(app_, [&] { setPath(folder); }); }
+
+ private:
+  FakeApplication& app_;
+  const FakeFolders& folders_;
+  const std::map<std::string, std::string>& driveDirectories_;
+  std::string path_;
+  std::function<void()> change_;
+};
+
+class FakeDriveList : public DriveList {
+ public:
+  FakeDriveList(FakeApplication& app, std::string drive) : app_(app), drive_(std::move(drive)) {}
+  std::string drive() const override { return drive_; }
+  void setDrive(const std::string& drive) override;
+  void setChange(std::function<void()> change) override { change_ = std::move(change); }
+  void chooseByUser(const std::string& drive) { dispatchEvent(app_, [&] { setDrive(drive); }); }
+
+ private:
+  FakeApplication& app_;
+  std::string drive_;
+  std::function<void()> change_;
+};
+
 class FakeSettingsStore : public SettingsStore {
  public:
   std::string read(const std::string& application, const std::string& section,
@@ -224,6 +311,19 @@ class FakeToolkit : public Toolkit {
   std::unique_ptr<Timer> createTimer(Window& owner) override;
   std::unique_ptr<Label> createLabel(Window& owner, const LabelSpec& spec) override;
   std::unique_ptr<FileList> createFileList(const std::string& pattern) override;
+  std::unique_ptr<Dialog> createDialog(const std::string& caption, float width,
+                                       float height) override;
+  void addFrame(Dialog& dialog, const std::string& caption, const Place& place) override;
+  void addLabel(Dialog& dialog, const std::string& caption, const Place& place) override;
+  std::unique_ptr<Button> createButton(Dialog& dialog, const std::string& caption,
+                                       const Place& place, int index) override;
+  std::unique_ptr<DriveList> createDriveList(Dialog& dialog, const Place& place) override;
+  std::unique_ptr<DirList> createDirList(Dialog& dialog, const Place& place) override;
+  std::unique_ptr<FileList> createFileListBox(Dialog& dialog, const std::string& pattern,
+                                              const Place& place) override;
+  std::unique_ptr<TextBox> createTextBox(Dialog& dialog, const TextBoxSpec& spec) override;
+  std::unique_ptr<CheckBox> createCheckBox(Dialog& dialog, const std::string& caption,
+                                           const Place& place) override;
 
   FakeApplication application;
   FakeScreen display;
@@ -241,6 +341,16 @@ class FakeToolkit : public Toolkit {
   std::vector<FakeTimer*> timers;
   std::vector<FakeLabel*> labels;
   std::vector<FakeFileList*> fileLists;
+
+  // The process's current directory, and each drive's own current directory.
+  std::string currentDirectory = "C:\\Saver";
+  std::map<std::string, std::string> driveDirectories{{"c:", "C:\\Saver"}};
+  FakeDialog* lastDialog = nullptr;
+  std::vector<FakeButton*> buttons;  // Command1(0), then Command2
+  FakeDriveList* driveList = nullptr;
+  FakeDirList* dirList = nullptr;
+  std::vector<FakeTextBox*> textBoxes;
+  FakeCheckBox* checkBox = nullptr;
 };
 
 }  // namespace qm::fake

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "sound/sound.h"
+#include "tests/win/errors.h"
 #include "toolkit/failure.h"
 #include "toolkit/win32/show_window.h"
 #include "toolkit/win32/text.h"
@@ -29,15 +30,6 @@ std::string sourcePath(const std::string& relative) {
 std::vector<uint8_t> readFile(const std::string& path) {
   std::ifstream in(widen(path).c_str(), std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-int errorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Failure& failure) {
-    return failure.number();
-  }
-  return 0;
 }
 
 TEST(SoundResources, SoundSevenIsTheWholeResourceWithItsPadding) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "toolkit/win32/setting_dialog.h"
 #include "toolkit/win32/text.h"
 
 namespace qm::win32 {
@@ -56,6 +57,7 @@ void Win32Application::doEvents() {
       ::PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
+    if (dialogKeyboardMessage(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
@@ -72,9 +74,13 @@ int Win32Application::localHour() const {
 int32_t Win32Application::showCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
 
 void Win32Application::messageBox(const std::string& text, int style, const std::string& caption) {
-  // Topmost and task-modal so that it stands above the full-screen show and blocks its input.
-  ::MessageBoxW(nullptr, widen(text).c_str(), widen(caption).c_str(),
-                static_cast<UINT>(style) | MB_TOPMOST | MB_SETFOREGROUND | MB_TASKMODAL);
+  // Owned by the program's active window (the show or the dialog), which it disables while it
+  // is open, and topmost so that it stands above the full-screen show. Without an active
+  // window it is task-modal instead.
+  HWND owner = ::GetActiveWindow();
+  ::MessageBoxW(owner, widen(text).c_str(), widen(caption).c_str(),
+                static_cast<UINT>(style) | MB_TOPMOST | MB_SETFOREGROUND |
+                    (owner ? 0u : static_cast<UINT>(MB_TASKMODAL)));
 }
 
 float Win32Screen::width() const {
@@ -88,6 +94,7 @@ float Win32Screen::height() const {
 int runMessageLoop() {
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (dialogKeyboardMessage(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }

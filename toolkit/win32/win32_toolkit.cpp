@@ -2,6 +2,7 @@
 
 #include "toolkit/failure.h"
 #include "toolkit/file_names.h"
+#include "toolkit/win32/setting_dialog.h"
 #include "toolkit/win32/show_window.h"
 #include "toolkit/win32/text.h"
 
@@ -87,28 +88,35 @@ bool WinmmSoundOutput::play(const uint8_t* image, uint32_t flags) {
   return playSound_(reinterpret_cast<LPCSTR>(image), flags) != FALSE;
 }
 
-void Win32FileList::setPath(const std::string& path) {
-  std::wstring folder = widen(path);
-  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
-  DWORD attributes = ::GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    throw Failure(ErrorCode::kPathNotFound, path);
+std::vector<std::string> visibleEntries(const std::wstring& folder, bool folders) {
   std::wstring search = folder;
   if (search.back() != L'\\') search += L'\\';
   search += L'*';
   std::vector<std::string> names;
   WIN32_FIND_DATAW entry;
   HANDLE find = ::FindFirstFileW(search.c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    UniqueFindHandle finding(find);
-    do {
-      if (entry.dwFileAttributes &
-          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
-        continue;
-      std::string name = narrow(entry.cFileName);
-      if (matchesPattern(name, pattern_)) names.push_back(std::move(name));
-    } while (::FindNextFileW(find, &entry));
-  }
+  if (find == INVALID_HANDLE_VALUE) return names;
+  UniqueFindHandle finding(find);
+  do {
+    const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const std::wstring name = entry.cFileName;
+    if (isFolder != folders || (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ||
+        name == L"." || name == L"..")
+      continue;
+    names.push_back(narrow(name));
+  } while (::FindNextFileW(find, &entry));
+  return names;
+}
+
+void Win32FileList::setPath(const std::string& path) {
+  std::wstring folder = widen(path);
+  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    throw Failure(ErrorCode::kPathNotFound, path);
+  std::vector<std::string> names;
+  for (std::string& name : visibleEntries(folder, false))
+    if (matchesPattern(name, pattern_)) names.push_back(std::move(name));
   orderForList(names);
   path_ = narrow(folder);
   names_ = std::move(names);
@@ -133,6 +141,53 @@ std::unique_ptr<Label> Win32Toolkit::createLabel(Window& owner, const LabelSpec&
 
 std::unique_ptr<FileList> Win32Toolkit::createFileList(const std::string& pattern) {
   return std::make_unique<Win32FileList>(pattern);
+}
+
+namespace {
+Win32Dialog& asDialog(Dialog& dialog) { return dynamic_cast<Win32Dialog&>(dialog); }
+}  // namespace
+
+std::unique_ptr<Dialog> Win32Toolkit::createDialog(const std::string& caption, float width,
+                                                   float height) {
+  return std::make_unique<Win32Dialog>(application_, caption, width, height);
+}
+
+void Win32Toolkit::addFrame(Dialog& dialog, const std::string& caption, const Place& place) {
+  HWND frame = asDialog(dialog).addControl(L"BUTTON", caption, BS_GROUPBOX, place);
+  // Behind the controls it holds, so that it never paints over them.
+  ::SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32Toolkit::addLabel(Dialog& dialog, const std::string& caption, const Place& place) {
+  asDialog(dialog).addControl(L"STATIC", caption, SS_LEFT | SS_NOPREFIX, place);
+}
+
+std::unique_ptr<Button> Win32Toolkit::createButton(Dialog& dialog, const std::string& caption,
+                                                   const Place& place, int index) {
+  return std::make_unique<Win32Button>(asDialog(dialog), caption, place, index);
+}
+
+std::unique_ptr<DriveList> Win32Toolkit::createDriveList(Dialog& dialog, const Place& place) {
+  return std::make_unique<Win32DriveList>(asDialog(dialog), place);
+}
+
+std::unique_ptr<DirList> Win32Toolkit::createDirList(Dialog& dialog, const Place& place) {
+  return std::make_unique<Win32DirList>(asDialog(dialog), place);
+}
+
+std::unique_ptr<FileList> Win32Toolkit::createFileListBox(Dialog& dialog,
+                                                          const std::string& pattern,
+                                                          const Place& place) {
+  return std::make_unique<Win32FileListBox>(asDialog(dialog), pattern, place);
+}
+
+std::unique_ptr<TextBox> Win32Toolkit::createTextBox(Dialog& dialog, const TextBoxSpec& spec) {
+  return std::make_unique<Win32TextBox>(asDialog(dialog), spec);
+}
+
+std::unique_ptr<CheckBox> Win32Toolkit::createCheckBox(Dialog& dialog, const std::string& caption,
+                                                       const Place& place) {
+  return std::make_unique<Win32CheckBox>(asDialog(dialog), caption, place);
 }
 
 }  // namespace qm::win32

@@ -1,6 +1,7 @@
 #pragma once
 // Win32: the toolkit the executable runs on.
 #include <string>
+#include <vector>
 
 #include "toolkit/toolkit.h"
 #include "toolkit/win32/unique_handle.h"
@@ -37,6 +38,10 @@ class WinmmSoundOutput : public SoundOutput {
   PlayFunction playSound_ = nullptr;
 };
 
+// The names of a folder's files (or of its subfolders), hidden and system ones left out, in
+// the order the platform gives them.
+std::vector<std::string> visibleEntries(const std::wstring& folder, bool folders);
+
 // Files of one folder matching the pattern; hidden and system files left out.
 class Win32FileList : public FileList {
  public:
@@ -66,6 +71,19 @@ class Win32Toolkit : public Toolkit {
   std::unique_ptr<Timer> createTimer(Window& owner) override;
   std::unique_ptr<Label> createLabel(Window& owner, const LabelSpec& spec) override;
   std::unique_ptr<FileList> createFileList(const std::string& pattern) override;
+  std::unique_ptr<Dialog> createDialog(const std::string& caption, float width,
+                                       float height) override;
+  void addFrame(Dialog& dialog, const std::string& caption, const Place& place) override;
+  void addLabel(Dialog& dialog, const std::string& caption, const Place& place) override;
+  std::unique_ptr<Button> createButton(Dialog& dialog, const std::string& caption,
+                                       const Place& place, int index) override;
+  std::unique_ptr<DriveList> createDriveList(Dialog& dialog, const Place& place) override;
+  std::unique_ptr<DirList> createDirList(Dialog& dialog, const Place& place) override;
+  std::unique_ptr<FileList> createFileListBox(Dialog& dialog, const std::string& pattern,
+                                              const Place& place) override;
+  std::unique_ptr<TextBox> createTextBox(Dialog& dialog, const TextBoxSpec& spec) override;
+  std::unique_ptr<CheckBox> createCheckBox(Dialog& dialog, const std::string& caption,
+                                           const Place& place) override;
 
  private:
   Win32Application application_;

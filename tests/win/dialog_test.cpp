@@ -1,0 +1,121 @@
+// The settings dialog's window and lists on a real folder tree.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "tests/win/errors.h"
+#include "toolkit/failure.h"
+#include "toolkit/win32/setting_dialog.h"
+#include "toolkit/win32/text.h"
+#include "toolkit/win32/win32_application.h"
+
+namespace qm::win32 {
+namespace {
+
+class DialogLists : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    root_ = narrow(temp) + "qm-tree-" + std::to_string(::GetCurrentProcessId());
+    for (const char* folder : {"", "\\Pictures", "\\Pictures\\b 10", "\\Pictures\\b 9",
+                               "\\Pictures\\secret", "\\Empty"})
+      ::CreateDirectoryW(widen(root_ + folder).c_str(), nullptr);
+    ::SetFileAttributesW(widen(root_ + "\\Pictures\\secret").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    for (const char* file : {"\\Pictures\\one.jpg", "\\Pictures\\two.GIF", "\\Pictures\\note.txt",
+                             "\\Pictures\\plan.wmf"})
+      UniqueHandleObject(::CreateFileW(widen(root_ + file).c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_ALWAYS, 0, nullptr));
+  }
+  void TearDown() override {
+    ::SetCurrentDirectoryW(startDirectory_.c_str());
+    std::wstring from = widen(root_) + L'\0';
+    SHFILEOPSTRUCTW remove{};
+    remove.wFunc = FO_DELETE;
+    remove.pFrom = from.c_str();
+    remove.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&remove);
+  }
+  std::string root_;
+  std::wstring startDirectory_ = currentDirectory();
+  Win32Application app_;
+  Win32Dialog dialog_{app_, "Picture Directory setting ", 5775, 4725};
+};
+
+TEST_F(DialogLists, ClientAreaIsTheDesignedSizeInPixels) {
+  RECT client{};
+  ::GetClientRect(dialog_.handle(), &client);
+  EXPECT_EQ(client.right, std::lround(5775 / twipsPerPixel()));
+  EXPECT_EQ(client.bottom, std::lround(4725 / twipsPerPixel()));
+}
+
+TEST_F(DialogLists, DirectoryListMovesAndRaisesItsChangeBeforeReturning) {
+  Win32DirList list(dialog_, {210, 720, 2055, 2115});
+  std::vector<std::string> seen;
+  list.setChange([&] { seen.push_back(list.path()); });
+
+  list.setPath(root_ + "\\Pictures\\");
+  ASSERT_EQ(seen, std::vector<std::string>{root_ + "\\Pictures"});
+  EXPECT_EQ(list.path(), root_ + "\\Pictures");
+  // The way down from the root, then the visible subfolders in the show's own order.
+  const std::vector<std::string> entries = list.entries();
+  ASSERT_GE(entries.size(), 4u);
+  EXPECT_EQ(entries.front(), root_.substr(0, 3));
+  EXPECT_EQ(std::vector<std::string>(entries.end() - 3, entries.end()),
+            (std::vector<std::string>{root_ + "\\Pictures", root_ + "\\Pictures\\b 9",
+                                      root_ + "\\Pictures\\b 10"}));
+  EXPECT_EQ(::SendMessageW(list.handle(), LB_GETCOUNT, 0, 0), static_cast<LRESULT>(entries.size()));
+
+  list.setPath(root_ + "\\PICTURES");  // the same folder: no change
+  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_EQ(errorOf([&] { list.setPath(root_ + "\\gone\\"); }), 76);
+  EXPECT_EQ(list.path(), root_ + "\\Pictures");
+}
+
+TEST_F(DialogLists, ADriveRootKeepsItsSeparatorAndADriveAloneIsItsCurrentDirectory) {
+  Win32DirList list(dialog_, {210, 720, 2055, 2115});
+  const std::string drive = root_.substr(0, 2);
+  list.setPath(drive + "\\");
+  EXPECT_EQ(list.path(), drive + "\\");
+  EXPECT_EQ(list.entries().front(), drive + "\\");
+
+  ::SetCurrentDirectoryW(widen(root_ + "\\Empty").c_str());
+  list.setPath(drive);
+  EXPECT_EQ(list.path(), root_ + "\\Empty");
+}
+
+TEST_F(DialogLists, FileListShowsTheMatchingFilesOfItsFolder) {
+  Win32FileListBox files(dialog_, "*.jpg;*.gif;*.bmp;*.wmf", {2400, 690, 3255, 1455});
+  files.setPath(root_ + "\\Pictures");
+  ASSERT_EQ(files.listCount(), 3);
+  EXPECT_EQ(files.list(0), "one.jpg");
+  EXPECT_EQ(files.list(1), "plan.wmf");
+  EXPECT_EQ(files.list(2), "two.GIF");
+  EXPECT_EQ(::SendMessageW(files.handle(), LB_GETCOUNT, 0, 0), 3);
+  files.setPath(root_ + "\\Empty");
+  EXPECT_EQ(files.listCount(), 0);
+  EXPECT_EQ(::SendMessageW(files.handle(), LB_GETCOUNT, 0, 0), 0);
+}
+
+TEST_F(DialogLists, DriveListNamesTheDrivesAndRaisesItsChange) {
+  Win32DriveList drives(dialog_, {210, 2880, 2055, 315});
+  const LRESULT count = ::SendMessageW(drives.handle(), CB_GETCOUNT, 0, 0);
+  LRESULT present = 0;
+  for (DWORD mask = ::GetLogicalDrives(); mask != 0; mask >>= 1) present += mask & 1;
+  EXPECT_EQ(count, present);
+  int changes = 0;
+  drives.setChange([&] { ++changes; });
+  const std::string other = drives.drive() == "z:" ? "c:" : "z:";
+  drives.setDrive(other == "z:" ? "Z:" : "C:");
+  EXPECT_EQ(drives.drive(), other);
+  EXPECT_EQ(changes, 1);
+  drives.setDrive(other);
+  EXPECT_EQ(changes, 1);
+}
+
+}  // namespace
+}  // namespace qm::win32
