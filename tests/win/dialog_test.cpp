@@ -46,11 +46,13 @@ class DialogLists : public ::testing::Test {
   Win32Dialog dialog_{app_, "Picture Directory setting ", 5775, 4725};
 };
 
-TEST_F(DialogLists, ClientAreaIsTheDesignedSizeInPixels) {
+TEST_F(DialogLists, ClientAreaIsTheDesignedSizeInPixelsAndTheWindowHasTheIcon) {
   RECT client{};
   ::GetClientRect(dialog_.handle(), &client);
   EXPECT_EQ(client.right, std::lround(5775 / twipsPerPixel()));
   EXPECT_EQ(client.bottom, std::lround(4725 / twipsPerPixel()));
+  EXPECT_NE(::GetClassLongPtrW(dialog_.handle(), GCLP_HICON), 0u);
+  EXPECT_EQ(::GetWindow(dialog_.handle(), GW_OWNER), nullptr);
 }
 
 TEST_F(DialogLists, DirectoryListMovesAndRaisesItsChangeBeforeReturning) {
