@@ -13,13 +13,13 @@ namespace qm {
 namespace {
 
 // Label1(0..2) as designed: the banner lines of the greeting hours.
-const std::array<LabelSpec, 3> kBannerLabels = [] {
-  std::array<LabelSpec, 3> specs;
-  specs[0].left = -90, specs[0].top = 10710, specs[0].width = 4845, specs[0].height = 645;
-  specs[1].left = 1650, specs[1].top = 810, specs[1].width = 7845, specs[1].height = 315;
-  specs[2].left = 7680, specs[2].top = 5100, specs[2].width = 5865, specs[2].height = 765;
-  specs[2].fontPoints = 24;
-  return specs;
+const std::array<LabelStyle, 3> kBannerLabels = [] {
+  std::array<LabelStyle, 3> styles;
+  styles[0].left = -90, styles[0].top = 10710, styles[0].width = 4845, styles[0].height = 645;
+  styles[1].left = 1650, styles[1].top = 810, styles[1].width = 7845, styles[1].height = 315;
+  styles[2].left = 7680, styles[2].top = 5100, styles[2].width = 5865, styles[2].height = 765;
+  styles[2].fontPoints = 24;
+  return styles;
 }();
 
 // Only the first two characters of the argument select the mode, in any letter case.

@@ -51,7 +51,7 @@ add_test(NAME win_tests COMMAND win_tests)
 
 # The resource section of the built executable, read with pefile.
 add_test(NAME resource_tests
-         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/inspect_resources.py
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/check_resources.py
                  $<TARGET_FILE:screen_saver>)
 # The committed sounds and icon are what the generator makes.
 add_test(NAME resource_files_current

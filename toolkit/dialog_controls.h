@@ -50,7 +50,7 @@ class DriveList {
   virtual void setChange(std::function<void()> change) = 0;
 };
 
-struct TextBoxSpec {
+struct TextBoxStyle {
   Place place;
   std::string text;
   bool enabled = true;    // a disabled box shows its text but takes neither typing nor focus

@@ -27,7 +27,7 @@ class Toolkit {
   // Created disabled with Interval 0; ticks arrive through the message loop and never re-enter
   // their own handler.
   virtual std::unique_ptr<Timer> createTimer(Window& owner) = 0;
-  virtual std::unique_ptr<Label> createLabel(Window& owner, const LabelSpec& spec) = 0;
+  virtual std::unique_ptr<Label> createLabel(Window& owner, const LabelStyle& style) = 0;
   virtual std::unique_ptr<FileList> createFileList(const std::string& pattern) = 0;
 
   // The settings dialog: caption and client size in twips. Each control created on it comes
@@ -46,7 +46,7 @@ class Toolkit {
   // A visible file list, starting at the process's current directory.
   virtual std::unique_ptr<FileList> createFileListBox(Dialog& dialog, const std::string& pattern,
                                                       const Place& place) = 0;
-  virtual std::unique_ptr<TextBox> createTextBox(Dialog& dialog, const TextBoxSpec& spec) = 0;
+  virtual std::unique_ptr<TextBox> createTextBox(Dialog& dialog, const TextBoxStyle& style) = 0;
   virtual std::unique_ptr<CheckBox> createCheckBox(Dialog& dialog, const std::string& caption,
                                                    const Place& place) = 0;
 };

@@ -65,7 +65,7 @@ class Label {
   virtual void setTop(float twips) = 0;
 };
 
-struct LabelSpec {
+struct LabelStyle {
   float left = 0, top = 0, width = 0, height = 0;  // twips
   float fontPoints = 12;
   std::string fontName = "Times New Roman";

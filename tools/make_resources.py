@@ -138,7 +138,7 @@ def icon():
 
 def main():
     check = "--check" in sys.argv
-    files = {"sound%d.wav" % i: sound(*spec) for i, spec in SOUNDS.items()}
+    files = {"sound%d.wav" % i: sound(*tone) for i, tone in SOUNDS.items()}
     files["icon_image.bin"], files["icon_group.bin"] = icon()
     stale = []
     for name, data in files.items():

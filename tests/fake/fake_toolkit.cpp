@@ -149,8 +149,8 @@ std::unique_ptr<Timer> FakeToolkit::createTimer(Window& /*owner*/) {
   return timer;
 }
 
-std::unique_ptr<Label> FakeToolkit::createLabel(Window& /*owner*/, const LabelSpec& spec) {
-  auto label = std::make_unique<FakeLabel>(spec);
+std::unique_ptr<Label> FakeToolkit::createLabel(Window& /*owner*/, const LabelStyle& style) {
+  auto label = std::make_unique<FakeLabel>(style);
   labels.push_back(label.get());
   return label;
 }
@@ -234,8 +234,8 @@ std::unique_ptr<FileList> FakeToolkit::createFileListBox(Dialog&, const std::str
   return list;
 }
 
-std::unique_ptr<TextBox> FakeToolkit::createTextBox(Dialog&, const TextBoxSpec& spec) {
-  auto box = std::make_unique<FakeTextBox>(spec);
+std::unique_ptr<TextBox> FakeToolkit::createTextBox(Dialog&, const TextBoxStyle& style) {
+  auto box = std::make_unique<FakeTextBox>(style);
   textBoxes.push_back(box.get());
   return box;
 }

@@ -120,8 +120,8 @@ class FakeTimer : public Timer {
 
 class FakeLabel : public Label {
  public:
-  explicit FakeLabel(const LabelSpec& created)
-      : spec(created), caption_(created.caption), left_(created.left), top_(created.top) {}
+  explicit FakeLabel(const LabelStyle& created)
+      : style(created), caption_(created.caption), left_(created.left), top_(created.top) {}
   bool visible() const override { return visible_; }
   void setVisible(bool visible) override { visible_ = visible; }
   std::string caption() const override { return caption_; }
@@ -130,7 +130,7 @@ class FakeLabel : public Label {
   void setLeft(float twips) override { left_ = twips; }
   float top() const override { return top_; }
   void setTop(float twips) override { top_ = twips; }
-  const LabelSpec spec;
+  const LabelStyle style;
 
  private:
   bool visible_ = false;
@@ -200,10 +200,10 @@ class FakeButton : public Button {
 
 class FakeTextBox : public TextBox {
  public:
-  explicit FakeTextBox(const TextBoxSpec& created) : spec(created), text_(created.text) {}
+  explicit FakeTextBox(const TextBoxStyle& created) : style(created), text_(created.text) {}
   std::string text() const override { return text_; }
   void setText(const std::string& text) override { text_ = text; }
-  const TextBoxSpec spec;
+  const TextBoxStyle style;
 
  private:
   std::string text_;
@@ -309,7 +309,7 @@ class FakeToolkit : public Toolkit {
   SoundOutput& sound() override { return soundOutput; }
   std::unique_ptr<Window> createShowWindow() override;
   std::unique_ptr<Timer> createTimer(Window& owner) override;
-  std::unique_ptr<Label> createLabel(Window& owner, const LabelSpec& spec) override;
+  std::unique_ptr<Label> createLabel(Window& owner, const LabelStyle& style) override;
   std::unique_ptr<FileList> createFileList(const std::string& pattern) override;
   std::unique_ptr<Dialog> createDialog(const std::string& caption, float width,
                                        float height) override;
@@ -321,7 +321,7 @@ class FakeToolkit : public Toolkit {
   std::unique_ptr<DirList> createDirList(Dialog& dialog, const Place& place) override;
   std::unique_ptr<FileList> createFileListBox(Dialog& dialog, const std::string& pattern,
                                               const Place& place) override;
-  std::unique_ptr<TextBox> createTextBox(Dialog& dialog, const TextBoxSpec& spec) override;
+  std::unique_ptr<TextBox> createTextBox(Dialog& dialog, const TextBoxStyle& style) override;
   std::unique_ptr<CheckBox> createCheckBox(Dialog& dialog, const std::string& caption,
                                            const Place& place) override;
 

@@ -70,7 +70,7 @@ TEST_F(SettingDialog, OpensOverTheCurrentDirectoryWithItsOwnDefaultsNotTheStored
   EXPECT_EQ(tk_.lastDialog->caption, "Picture Directory setting ");
   EXPECT_EQ(text1(), "C:\\Saver");
   EXPECT_EQ(tk_.textBoxes.at(1)->text(), "8");
-  EXPECT_FALSE(tk_.textBoxes.at(0)->spec.enabled);
+  EXPECT_FALSE(tk_.textBoxes.at(0)->style.enabled);
   EXPECT_EQ(tk_.checkBox->value(), 0);
   EXPECT_EQ(tk_.store.reads, readsBefore);
 }

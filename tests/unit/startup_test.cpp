@@ -110,9 +110,9 @@ TEST(StartUp, ShowWindowAsCreated) {
     EXPECT_EQ(slide.label1(i).caption(), "Label1");
     EXPECT_EQ(slide.label1(i).left(), lefts[i]);
     EXPECT_EQ(slide.label1(i).top(), tops[i]);
-    EXPECT_EQ(tk.labels[static_cast<size_t>(i)]->spec.fontPoints, points[i]);
-    EXPECT_EQ(tk.labels[static_cast<size_t>(i)]->spec.colour, 255);
-    EXPECT_EQ(tk.labels[static_cast<size_t>(i)]->spec.fontName, "Times New Roman");
+    EXPECT_EQ(tk.labels[static_cast<size_t>(i)]->style.fontPoints, points[i]);
+    EXPECT_EQ(tk.labels[static_cast<size_t>(i)]->style.colour, 255);
+    EXPECT_EQ(tk.labels[static_cast<size_t>(i)]->style.fontName, "Times New Roman");
   }
 }
 

@@ -251,12 +251,12 @@ Win32Button::Win32Button(Win32Dialog& dialog, const std::string& caption, const 
   });
 }
 
-Win32TextBox::Win32TextBox(Win32Dialog& dialog, const TextBoxSpec& spec)
-    : edit_(dialog, dialog.addControl(L"EDIT", spec.text,
-                                      ES_AUTOHSCROLL | WS_TABSTOP | (spec.enabled ? 0 : WS_DISABLED),
-                                      spec.place, WS_EX_CLIENTEDGE)) {
-  if (!spec.fontName.empty()) {
-    font_ = makeFont(widen(spec.fontName), spec.fontPoints, FW_NORMAL);
+Win32TextBox::Win32TextBox(Win32Dialog& dialog, const TextBoxStyle& style)
+    : edit_(dialog, dialog.addControl(L"EDIT", style.text,
+                                      ES_AUTOHSCROLL | WS_TABSTOP | (style.enabled ? 0 : WS_DISABLED),
+                                      style.place, WS_EX_CLIENTEDGE)) {
+  if (!style.fontName.empty()) {
+    font_ = makeFont(widen(style.fontName), style.fontPoints, FW_NORMAL);
     ::SendMessageW(edit_.handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   }
 }

@@ -88,7 +88,7 @@ class Win32Button : public Button {
 
 class Win32TextBox : public TextBox {
  public:
-  Win32TextBox(Win32Dialog& dialog, const TextBoxSpec& spec);
+  Win32TextBox(Win32Dialog& dialog, const TextBoxStyle& style);
   std::string text() const override;
   void setText(const std::string& text) override;
   HWND handle() const { return edit_.handle(); }

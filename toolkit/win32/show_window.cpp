@@ -249,14 +249,14 @@ void Win32Timer::onTick() {
   ticking_ = false;
 }
 
-Win32Label::Win32Label(Win32ShowWindow& owner, const LabelSpec& spec)
-    : owner_(owner), spec_(spec), caption_(spec.caption), left_(spec.left), top_(spec.top) {
-  const int height = -static_cast<int>(std::lround(spec.fontPoints * 1440.0f / 72.0f /
+Win32Label::Win32Label(Win32ShowWindow& owner, const LabelStyle& style)
+    : owner_(owner), style_(style), caption_(style.caption), left_(style.left), top_(style.top) {
+  const int height = -static_cast<int>(std::lround(style.fontPoints * 1440.0f / 72.0f /
                                                    owner.twipsPerPixel()));
-  font_.reset(::CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, FALSE,
+  font_.reset(::CreateFontW(height, 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, style.italic, FALSE,
                             FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
                             ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_ROMAN,
-                            widen(spec.fontName).c_str()));
+                            widen(style.fontName).c_str()));
   wideCaption_ = widen(caption_);
   owner_.addLabel(this);
 }
@@ -291,17 +291,17 @@ void Win32Label::setTop(float twips) {
 }
 
 RECT Win32Label::pixelRect() const {
-  return RECT{owner_.toPixels(left_), owner_.toPixels(top_), owner_.toPixels(left_ + spec_.width),
-              owner_.toPixels(top_ + spec_.height)};
+  return RECT{owner_.toPixels(left_), owner_.toPixels(top_), owner_.toPixels(left_ + style_.width),
+              owner_.toPixels(top_ + style_.height)};
 }
 
-void Win32Label::invalidate() const { owner_.invalidateTwips(left_, top_, spec_.width, spec_.height); }
+void Win32Label::invalidate() const { owner_.invalidateTwips(left_, top_, style_.width, style_.height); }
 
 void Win32Label::draw(HDC dc) const {
   RECT rect = pixelRect();
   SelectGuard selected(dc, font_.get());
   ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, toColorRef(spec_.colour));
+  ::SetTextColor(dc, toColorRef(style_.colour));
   ::DrawTextW(dc, wideCaption_.c_str(), static_cast<int>(wideCaption_.size()), &rect,
               DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
 }

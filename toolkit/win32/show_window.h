@@ -97,7 +97,7 @@ class Win32Timer : public Timer {
 
 class Win32Label : public Label {
  public:
-  Win32Label(Win32ShowWindow& owner, const LabelSpec& spec);
+  Win32Label(Win32ShowWindow& owner, const LabelStyle& style);
   ~Win32Label() override;
   bool visible() const override { return visible_; }
   void setVisible(bool visible) override;
@@ -115,7 +115,7 @@ class Win32Label : public Label {
  private:
   void invalidate() const;
   Win32ShowWindow& owner_;
-  LabelSpec spec_;
+  LabelStyle style_;
   UniqueHFont font_;
   std::wstring wideCaption_;
   std::string caption_;

@@ -135,8 +135,8 @@ std::unique_ptr<Timer> Win32Toolkit::createTimer(Window& owner) {
   return std::make_unique<Win32Timer>(asShowWindow(owner));
 }
 
-std::unique_ptr<Label> Win32Toolkit::createLabel(Window& owner, const LabelSpec& spec) {
-  return std::make_unique<Win32Label>(asShowWindow(owner), spec);
+std::unique_ptr<Label> Win32Toolkit::createLabel(Window& owner, const LabelStyle& style) {
+  return std::make_unique<Win32Label>(asShowWindow(owner), style);
 }
 
 std::unique_ptr<FileList> Win32Toolkit::createFileList(const std::string& pattern) {
@@ -181,8 +181,8 @@ std::unique_ptr<FileList> Win32Toolkit::createFileListBox(Dialog& dialog,
   return std::make_unique<Win32FileListBox>(asDialog(dialog), pattern, place);
 }
 
-std::unique_ptr<TextBox> Win32Toolkit::createTextBox(Dialog& dialog, const TextBoxSpec& spec) {
-  return std::make_unique<Win32TextBox>(asDialog(dialog), spec);
+std::unique_ptr<TextBox> Win32Toolkit::createTextBox(Dialog& dialog, const TextBoxStyle& style) {
+  return std::make_unique<Win32TextBox>(asDialog(dialog), style);
 }
 
 std::unique_ptr<CheckBox> Win32Toolkit::createCheckBox(Dialog& dialog, const std::string& caption,

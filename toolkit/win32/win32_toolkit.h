@@ -69,7 +69,7 @@ class Win32Toolkit : public Toolkit {
   SoundOutput& sound() override { return sound_; }
   std::unique_ptr<Window> createShowWindow() override;
   std::unique_ptr<Timer> createTimer(Window& owner) override;
-  std::unique_ptr<Label> createLabel(Window& owner, const LabelSpec& spec) override;
+  std::unique_ptr<Label> createLabel(Window& owner, const LabelStyle& style) override;
   std::unique_ptr<FileList> createFileList(const std::string& pattern) override;
   std::unique_ptr<Dialog> createDialog(const std::string& caption, float width,
                                        float height) override;
@@ -81,7 +81,7 @@ class Win32Toolkit : public Toolkit {
   std::unique_ptr<DirList> createDirList(Dialog& dialog, const Place& place) override;
   std::unique_ptr<FileList> createFileListBox(Dialog& dialog, const std::string& pattern,
                                               const Place& place) override;
-  std::unique_ptr<TextBox> createTextBox(Dialog& dialog, const TextBoxSpec& spec) override;
+  std::unique_ptr<TextBox> createTextBox(Dialog& dialog, const TextBoxStyle& style) override;
   std::unique_ptr<CheckBox> createCheckBox(Dialog& dialog, const std::string& caption,
                                            const Place& place) override;
 

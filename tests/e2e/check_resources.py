@@ -1,5 +1,5 @@
 """Reads the resource section of the built screen saver: exactly the sounds, the icon and the
-version block, with their ids, languages, sizes and contents. Usage: inspect_resources.py SCR"""
+version block, with their ids, languages, sizes and contents. Usage: check_resources.py SCR"""
 import struct
 import sys
 import unittest
