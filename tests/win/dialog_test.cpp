@@ -1,13 +1,12 @@
 // The settings dialog's window and lists on a real folder tree.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "tests/win/errors.h"
+#include "tests/win/helpers.h"
 #include "toolkit/failure.h"
 #include "toolkit/win32/setting_dialog.h"
 #include "toolkit/win32/text.h"
@@ -19,10 +18,7 @@ namespace {
 class DialogLists : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    root_ = narrow(temp) + "qm-tree-" + std::to_string(::GetCurrentProcessId());
-    for (const char* folder : {"", "\\Pictures", "\\Pictures\\b 10", "\\Pictures\\b 9",
+    for (const char* folder : {"\\Pictures", "\\Pictures\\b 10", "\\Pictures\\b 9",
                                "\\Pictures\\secret", "\\Empty"})
       ::CreateDirectoryW(widen(root_ + folder).c_str(), nullptr);
     ::SetFileAttributesW(widen(root_ + "\\Pictures\\secret").c_str(), FILE_ATTRIBUTE_HIDDEN);
@@ -31,16 +27,10 @@ class DialogLists : public ::testing::Test {
       UniqueHandleObject(::CreateFileW(widen(root_ + file).c_str(), GENERIC_WRITE, 0, nullptr,
                                        CREATE_ALWAYS, 0, nullptr));
   }
-  void TearDown() override {
-    ::SetCurrentDirectoryW(startDirectory_.c_str());
-    std::wstring from = widen(root_) + L'\0';
-    SHFILEOPSTRUCTW remove{};
-    remove.wFunc = FO_DELETE;
-    remove.pFrom = from.c_str();
-    remove.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&remove);
-  }
-  std::string root_;
+  // Out of the tree before it is removed.
+  void TearDown() override { ::SetCurrentDirectoryW(startDirectory_.c_str()); }
+  ScratchFolder scratch_{L"qm-tree-"};
+  std::string root_ = narrow(scratch_.path());
   std::wstring startDirectory_ = currentDirectory();
   Win32Application app_;
   Win32Dialog dialog_{app_, "Picture Directory setting ", 5775, 4725};

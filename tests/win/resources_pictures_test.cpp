@@ -2,7 +2,6 @@
 // system.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cmath>
 #include <fstream>
@@ -11,7 +10,7 @@
 #include <string>
 
 #include "sound/sound.h"
-#include "tests/win/errors.h"
+#include "tests/win/helpers.h"
 #include "toolkit/failure.h"
 #include "toolkit/win32/show_window.h"
 #include "toolkit/win32/text.h"
@@ -63,20 +62,6 @@ TEST(SoundResources, PlayResourceSoundKeepsTheImageAndSurvivesNoSoundDevice) {
 
 class Pictures : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    root_ = std::wstring(temp) + L"qm-pictures-" + std::to_wstring(::GetCurrentProcessId());
-    ::CreateDirectoryW(root_.c_str(), nullptr);
-  }
-  void TearDown() override {
-    std::wstring from = root_ + L'\0';
-    SHFILEOPSTRUCTW remove{};
-    remove.wFunc = FO_DELETE;
-    remove.pFrom = from.c_str();
-    remove.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&remove);
-  }
   std::string write(const std::wstring& name, const std::vector<uint8_t>& bytes) {
     const std::wstring path = root_ + L"\\" + name;
     std::ofstream out(path.c_str(), std::ios::binary);
@@ -84,12 +69,9 @@ class Pictures : public ::testing::Test {
     return narrow(path);
   }
   std::string root() const { return narrow(root_) + "\\"; }
-  std::wstring root_;
-  // COM before the loader, which needs it when it is made.
-  struct Com {
-    Com() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    ~Com() { ::CoUninitialize(); }
-  } com_;
+  ScratchFolder scratch_{L"qm-pictures-"};
+  std::wstring root_ = scratch_.path();
+  ComScope com_;  // before the loader, which needs it when it is made
   WicPictureLoader loader_;
 };
 

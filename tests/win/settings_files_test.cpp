@@ -1,10 +1,10 @@
 // The registry settings store and the show's file list on a real system.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
+#include "tests/win/helpers.h"
 #include "toolkit/failure.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/win32_toolkit.h"
@@ -96,23 +96,8 @@ TEST(RegistryChild, ReadsWhatTheParentWrote) {
   EXPECT_EQ(store.read(kApp, "settings", "path", ""), "E:\\Kept\\");
 }
 
-// A scratch folder under %TEMP%, removed afterwards.
 class Folder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    root_ = std::wstring(temp) + L"qm-list-" + std::to_wstring(::GetCurrentProcessId());
-    ::CreateDirectoryW(root_.c_str(), nullptr);
-  }
-  void TearDown() override {
-    std::wstring from = root_ + L'\0';
-    SHFILEOPSTRUCTW remove{};
-    remove.wFunc = FO_DELETE;
-    remove.pFrom = from.c_str();
-    remove.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&remove);
-  }
   void touch(const std::wstring& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
     HANDLE file = ::CreateFileW((root_ + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
                                 CREATE_ALWAYS, attributes, nullptr);
@@ -120,7 +105,8 @@ class Folder : public ::testing::Test {
     ::CloseHandle(file);
   }
   std::string root() const { return narrow(root_); }
-  std::wstring root_;
+  ScratchFolder scratch_{L"qm-list-"};
+  std::wstring root_ = scratch_.path();
 };
 
 TEST_F(Folder, ShowListFiltersByLongNameAndSortsNaturally) {

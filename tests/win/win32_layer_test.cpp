@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/slide.h"
+#include "tests/win/helpers.h"
 #include "banner/banner.h"
 #include "toolkit/failure.h"
 #include "toolkit/win32/show_window.h"
@@ -141,11 +142,10 @@ TEST(Timers, NegativeIntervalIsInvalidAndTheLargestIsAccepted) {
 // The banner's labels as the show window creates them.
 class BannerLabels : public ::testing::Test {
  protected:
-  BannerLabels() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  ~BannerLabels() override { ::CoUninitialize(); }
   Win32Label& label(int index) { return dynamic_cast<Win32Label&>(slide_.label1(index)); }
   Win32ShowWindow& window() { return dynamic_cast<Win32ShowWindow&>(slide_.window()); }
 
+  ComScope com_;  // before the toolkit's picture loader
   Win32Toolkit toolkit_;
   Slide slide_{toolkit_, [] {}};
 };
