@@ -53,7 +53,7 @@ add_test(NAME win_tests COMMAND win_tests)
 add_test(NAME resource_tests
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/check_resources.py
                  $<TARGET_FILE:screen_saver>)
-# The committed sounds and icon are what the generator makes.
+# The committed sounds and icon are what the generator makes, and sox reads every sound.
 add_test(NAME resource_files_current
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tools/make_resources.py --check)
 

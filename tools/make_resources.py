@@ -4,11 +4,13 @@
 Every sound is 8-bit unsigned PCM with exactly the chunk layout, sizes and frame counts the
 product carries; the audio is short chimes and clicks synthesised here. Each file ends in zero
 bytes up to a multiple of 4, as the resource holds it. Run it again to rebuild them; with
---check it only verifies that the files on disk are what it would write.
+--check it only verifies that the files on disk are what it would write, and that sox reads
+every sound.
 """
 import math
 import os
 import struct
+import subprocess
 import sys
 
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources")
@@ -152,6 +154,12 @@ def main():
                 out.write(data)
     if stale:
         raise SystemExit("out of date: " + ", ".join(stale))
+    if check:
+        for name in sorted(n for n in files if n.endswith(".wav")):
+            probe = subprocess.run(["sox", "--i", os.path.join(HERE, name)], capture_output=True,
+                                   text=True)
+            if probe.returncode != 0:
+                raise SystemExit("sox cannot read %s: %s" % (name, probe.stderr.strip()))
 
 
 if __name__ == "__main__":
