@@ -107,6 +107,10 @@ def make_picture(path, width, height, fill, edge):
                     fmt + ":" + path], check=True)
 
 
+def hex_colour(rgb):
+    return "#%02x%02x%02x" % rgb
+
+
 def wine_path(path):
     return "Z:" + path.replace("/", "\\")
 
@@ -134,9 +138,6 @@ class PictureShow(unittest.TestCase):
         self.folder = tempfile.mkdtemp(prefix="qm-show-", dir=SHOTS)
         self.addCleanup(shutil.rmtree, self.folder, True)
 
-    def hex(self, rgb):
-        return "#%02x%02x%02x" % rgb
-
     def next_shot(self, previous, saver, timeout=12):
         """Waits for the screen to change from the previous screenshot, then settles."""
         end = time.monotonic() + timeout
@@ -149,10 +150,10 @@ class PictureShow(unittest.TestCase):
         self.fail("the screen did not change")
 
     def test_each_picture_fits_centres_and_the_show_moves_on(self):
-        make_picture(self.folder + "/1 small.bmp", 640, 400, self.hex(self.RED), self.hex(self.EDGE))
-        make_picture(self.folder + "/2 wide.bmp", 2048, 1000, self.hex(self.GREEN), self.hex(self.GREEN))
-        make_picture(self.folder + "/3 tall.gif", 600, 1536, self.hex(self.BLUE), self.hex(self.BLUE))
-        make_picture(self.folder + "/4 square.bmp", 1000, 1000, self.hex(self.YELLOW), self.hex(self.EDGE))
+        make_picture(self.folder + "/1 small.bmp", 640, 400, hex_colour(self.RED), hex_colour(self.EDGE))
+        make_picture(self.folder + "/2 wide.bmp", 2048, 1000, hex_colour(self.GREEN), hex_colour(self.GREEN))
+        make_picture(self.folder + "/3 tall.gif", 600, 1536, hex_colour(self.BLUE), hex_colour(self.BLUE))
+        make_picture(self.folder + "/4 square.bmp", 1000, 1000, hex_colour(self.YELLOW), hex_colour(self.EDGE))
         with open(self.folder + "/5 broken.jpg", "wb") as broken:
             broken.write(b"\xff\xd8\xff\xe0 not really a picture")
         store_setting("Settings", "Path", wine_path(self.folder) + "\\")
@@ -297,7 +298,7 @@ class SettingsDialog(unittest.TestCase):
         return {name.lower(): value for name, value in query_settings().items()}
 
     def test_change_path_stores_the_folder_interval_and_white_and_the_show_uses_them(self):
-        make_picture(self.folder + "/blue.bmp", 200, 100, self.hex(self.BLUE), self.hex(self.BLUE))
+        make_picture(self.folder + "/blue.bmp", 200, 100, hex_colour(self.BLUE), hex_colour(self.BLUE))
         saver = self.open(self.folder)
         Shot(os.path.join(SHOTS, "e2e-dialog.png"))
         self.assertFalse(show_window_visible())
@@ -335,9 +336,6 @@ class SettingsDialog(unittest.TestCase):
         self.press(self.COMMAND2)
         self.assertTrue(saver.wait_exit(10), "Cancel did not end the program")
         self.assertEqual(self.stored(), {})
-
-    def hex(self, rgb):
-        return "#%02x%02x%02x" % rgb
 
 
 class OtherModes(unittest.TestCase):

@@ -52,16 +52,6 @@ bool sameFolder(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool isFolder(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring withoutFinalSeparator(std::wstring path) {
-  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-  return path;
-}
-
 // "c:\pictures\" and "c:" (that drive's current directory) as a full, long-name path.
 std::wstring fullPath(const std::wstring& path) {
   wchar_t buffer[32768];

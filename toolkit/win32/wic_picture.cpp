@@ -5,6 +5,7 @@
 
 #include "toolkit/failure.h"
 #include "toolkit/win32/text.h"
+#include "toolkit/win32/win32_toolkit.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -31,11 +32,6 @@ constexpr uint64_t kLargestDecodedBytes = 512ull * 1024 * 1024;
 
 int32_t toHimetric(int pixels, int dpi) {
   return static_cast<int32_t>(std::lround(static_cast<double>(pixels) * 2540.0 / dpi));
-}
-
-bool isFolder(const std::wstring& path) {
-  DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void check(HRESULT result, ErrorCode code, const std::string& path) {

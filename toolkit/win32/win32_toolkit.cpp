@@ -88,6 +88,16 @@ bool WinmmSoundOutput::play(const uint8_t* image, uint32_t flags) {
   return playSound_(reinterpret_cast<LPCSTR>(image), flags) != FALSE;
 }
 
+bool isFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring withoutFinalSeparator(std::wstring path) {
+  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return path;
+}
+
 std::vector<std::string> visibleEntries(const std::wstring& folder, bool folders) {
   std::wstring search = folder;
   if (search.back() != L'\\') search += L'\\';
@@ -109,11 +119,8 @@ std::vector<std::string> visibleEntries(const std::wstring& folder, bool folders
 }
 
 void Win32FileList::setPath(const std::string& path) {
-  std::wstring folder = widen(path);
-  while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
-  DWORD attributes = ::GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    throw Failure(ErrorCode::kPathNotFound, path);
+  const std::wstring folder = withoutFinalSeparator(widen(path));
+  if (!isFolder(folder)) throw Failure(ErrorCode::kPathNotFound, path);
   std::vector<std::string> names;
   for (std::string& name : visibleEntries(folder, false))
     if (matchesPattern(name, pattern_)) names.push_back(std::move(name));

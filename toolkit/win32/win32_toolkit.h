@@ -38,6 +38,10 @@ class WinmmSoundOutput : public SoundOutput {
   PlayFunction playSound_ = nullptr;
 };
 
+bool isFolder(const std::wstring& path);
+// A folder path without its final separators, except at a drive's root ("c:\\").
+std::wstring withoutFinalSeparator(std::wstring path);
+
 // The names of a folder's files (or of its subfolders), hidden and system ones left out, in
 // the order the platform gives them.
 std::vector<std::string> visibleEntries(const std::wstring& folder, bool folders);
