@@ -48,17 +48,19 @@ target_link_libraries(win_tests PRIVATE qm_win32 gtest_main)
 target_link_options(win_tests PRIVATE ${QM_STATIC_LINK})
 target_compile_options(win_tests PRIVATE ${QM_WARNINGS})
 add_test(NAME win_tests COMMAND win_tests)
+set_tests_properties(win_tests PROPERTIES LABELS wine)
 
-# The resource section of the built executable, read with pefile.
+# The built executable read with pefile: machine, subsystem, imports and resource section.
 add_test(NAME resource_tests
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/check_resources.py
-                 $<TARGET_FILE:screen_saver>)
+                 ${CMAKE_SYSTEM_PROCESSOR} $<TARGET_FILE:screen_saver>)
 # The committed sounds and icon are what the generator makes, and sox reads every sound.
 add_test(NAME resource_files_current
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tools/make_resources.py --check)
+set_tests_properties(resource_tests resource_files_current PROPERTIES LABELS static)
 
 # End-to-end tests of the built screen saver under Xvfb + Wine.
 add_test(NAME e2e_tests
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.py
                  $<TARGET_FILE:screen_saver>)
-set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900)
+set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900 LABELS wine)

@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12, only when something is missing.
+# Wine's 32-bit half goes only on a host that runs i386 programs: elsewhere Debian's wine
+# launcher would pick the 32-bit loader and fail, so the 64-bit Wine alone is installed.
 set -euo pipefail
-packages=(cmake make g++ googletest g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-          mingw-w64-i686-dev wine wine32:i386 xvfb xauth xdotool imagemagick python3
-          python3-pefile libxfixes3 fonts-liberation sox)
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/host.sh"
+packages=(cmake make g++ googletest
+          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+          wine wine64 xvfb xauth xdotool imagemagick python3 python3-pefile libxfixes3
+          fonts-liberation sox)
+i386=0
+if [[ -z ${QM_TWIN:-} || ${QM_TWIN} == 0 ]] && [[ $QM_ARCH == win32 ]]; then
+  i386=1
+  packages+=(wine32:i386)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -11,6 +22,8 @@ done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 echo "Installing: ${missing[*]}"
 sudo=""; [[ $(id -u) -ne 0 ]] && sudo=sudo
-dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+if [[ $i386 == 1 ]]; then
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -q
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

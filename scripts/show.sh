@@ -4,15 +4,18 @@
 # Xvfb for a while and saves a screenshot to build/show.png.
 # With a switch (show.sh /c, show.sh /s) it runs the .scr with that switch and keeps the
 # settings stored in the build's Wine prefix, so the show uses what the dialog stored.
+# On a host that runs no i386 programs it runs the 64-bit twin of the .scr instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
+source "$root/scripts/host.sh"
+if [[ $QM_ARCH == win64 ]]; then echo "Running the 64-bit twin ($QM_TREE): $QM_WHY."; fi
 if [[ -n ${DISPLAY:-} ]] && xdotool getdisplaygeometry >/dev/null 2>&1; then
   export USE_DISPLAY=1
 fi
 source "$root/scripts/wine-env.sh"
-cd "$root/build/win"
+cd "$root/$QM_TREE"
 switch=(/s)
 if [[ $# -gt 0 ]]; then
   switch=("$@")

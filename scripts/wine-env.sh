@@ -1,8 +1,19 @@
-# Sourced: starts a private Xvfb (1024x768, white root) unless USE_DISPLAY is set, and prepares a
-# private 32-bit Wine prefix in build/wineprefix. Everything it starts is stopped on exit.
+# Sourced after host.sh: starts a private Xvfb (1024x768, white root) unless USE_DISPLAY is
+# set, and prepares a private Wine prefix of the kind QM_ARCH names (build/wineprefix for
+# win32, build/wineprefix64 for win64). Everything it starts is stopped on exit.
 root=${root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-export WINEARCH=win32 WINEDEBUG=-all WINEPREFIX="$root/build/wineprefix"
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=$QM_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [[ $QM_ARCH == win64 ]]; then
+  export WINEPREFIX="$root/build/wineprefix64"
+  # Debian's wine launcher prefers the 32-bit loader whenever it is installed; the twin's
+  # prefix wants the 64-bit one, so a "wine" of our own comes first on PATH.
+  mkdir -p "$root/build/wine64-bin"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$root/build/wine64-bin/wine"
+  chmod +x "$root/build/wine64-bin/wine"
+  export PATH="$root/build/wine64-bin:$PATH" WINELOADER=/usr/lib/wine/wine64
+else
+  export WINEPREFIX="$root/build/wineprefix"
+fi
 qm_xvfb_pid=""
 qm_cleanup() {
   wineserver -k 2>/dev/null || true
@@ -20,7 +31,7 @@ if [[ -z ${USE_DISPLAY:-} ]]; then
   for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${DISPLAY#:} ]] && break; sleep 0.1; done
 fi
 if [[ ! -f $WINEPREFIX/system.reg ]]; then
-  echo "Preparing the Wine prefix (once, about twenty seconds)..."
-  wineboot -i >/dev/null 2>&1
+  echo "Preparing the $QM_ARCH Wine prefix (once, about twenty seconds)..."
+  wine wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
