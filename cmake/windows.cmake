@@ -3,12 +3,21 @@ set(QM_WIN32_LIBS gdi32 user32 advapi32 ole32 windowscodecs uuid)
 set(QM_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 add_library(qm_win32 STATIC
+  toolkit/win32/application.cpp
+  toolkit/win32/dialog.cpp
+  toolkit/win32/dialog_controls.cpp
+  toolkit/win32/dpi.cpp
+  toolkit/win32/file_list.cpp
+  toolkit/win32/folders.cpp
+  toolkit/win32/label.cpp
+  toolkit/win32/picture.cpp
+  toolkit/win32/settings_store.cpp
+  toolkit/win32/sound_io.cpp
   toolkit/win32/text.cpp
-  toolkit/win32/win32_application.cpp
-  toolkit/win32/show_window.cpp
-  toolkit/win32/wic_picture.cpp
-  toolkit/win32/win32_toolkit.cpp
-  toolkit/win32/setting_dialog.cpp
+  toolkit/win32/timer.cpp
+  toolkit/win32/toolkit.cpp
+  toolkit/win32/window.cpp
+  toolkit/win32/window_base.cpp
 )
 target_link_libraries(qm_win32 PUBLIC qm_logic ${QM_WIN32_LIBS})
 target_compile_definitions(qm_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX

@@ -16,6 +16,25 @@ const Picture& loaded(const PictureRef& picture) {
 
 }  // namespace
 
+Extent fitToScreen(Extent natural, Extent screen) {
+  float w = natural.width, h = natural.height, ratio = 0;
+  if (h > w) {  // portrait: clamp by height alone
+    ratio = w / h;
+    if (h > screen.height) {
+      h = screen.height;
+      w = h * ratio;
+    }
+  }
+  if (w > h) {  // landscape, possibly after the clamp above: clamp by width alone
+    ratio = h / w;
+    if (w > screen.width) {
+      w = screen.width;
+      h = w * ratio;
+    }
+  }
+  return {w, h};
+}
+
 void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1& sounds,
                   ShowState state) {
   Application& app = toolkit.app();
@@ -29,12 +48,16 @@ void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1&
   });
 
   std::string folder;
-  float w = 0, h = 0, ratio = 0, x = 0, y = 0;
+  float w = 0, h = 0, x = 0, y = 0;
+  auto screenExtent = [&screen] { return Extent{screen.width(), screen.height()}; };
   step.run([&] {
     folder = ReadSetting(toolkit.settings(), "settings", "path", defaultPicturePath(app));
   });
   step.run([&] {
-    state.currentPicture = toolkit.pictures().load(folder + pictures.list(state.pictureIndex));
+    // The loader need decode no more pixels than the picture will be drawn at.
+    state.currentPicture =
+        toolkit.pictures().load(folder + pictures.list(state.pictureIndex),
+                                [&](Extent natural) { return fitToScreen(natural, screenExtent()); });
   });
   step.run([&] { sounds.PlayResourceSound(7); });
   step.run([&] { window.clear(); });
@@ -44,20 +67,11 @@ void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1&
   step.run([&] {
     h = window.himetricToTwipsY(static_cast<float>(loaded(state.currentPicture).heightHimetric()));
   });
-  if (step.test([&] { return h > w; })) {  // portrait: clamp by height alone
-    step.run([&] { ratio = w / h; });
-    if (step.test([&] { return h > screen.height(); })) {
-      step.run([&] { h = screen.height(); });
-      step.run([&] { w = h * ratio; });
-    }
-  }
-  if (step.test([&] { return w > h; })) {  // landscape: clamp by width alone
-    step.run([&] { ratio = h / w; });
-    if (step.test([&] { return w > screen.width(); })) {
-      step.run([&] { w = screen.width(); });
-      step.run([&] { h = w * ratio; });
-    }
-  }
+  step.run([&] {
+    const Extent fitted = fitToScreen({w, h}, screenExtent());
+    w = fitted.width;
+    h = fitted.height;
+  });
   step.run([&] { x = (screen.width() - w) / 2.0f; });
   step.run([&] { y = (screen.height() - h) / 2.0f; });
   step.run([&] { window.drawPicture(loaded(state.currentPicture), x, y, w, h); });

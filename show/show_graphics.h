@@ -12,6 +12,10 @@ struct ShowState {
   PictureRef& currentPicture;
 };
 
+// The fit rule: a picture is only ever shrunk, only its longer side is tested against the
+// screen (a portrait by height, a landscape by width), and a square is never scaled. Twips.
+Extent fitToScreen(Extent natural, Extent screen);
+
 // One tick's picture: load, sound 7, clear, fit (only ever shrunk, longer side against the
 // screen), centre, draw, advance with wrap. A failing statement is skipped; a missing folder
 // shows "No Directory Exists!" and ends the program.

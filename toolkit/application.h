@@ -10,6 +10,10 @@ namespace qm {
 // Style 48: exclamation icon and one OK button.
 constexpr int kMessageExclamationOk = 48;
 
+// end() never returns. A toolkit that cannot stop the process (the tests' in-memory one) throws
+// this instead, and the dispatcher lets it pass to the caller of the event.
+struct ProgramEnded {};
+
 class Application {
  public:
   virtual ~Application() = default;

@@ -25,6 +25,11 @@ void dispatchEvent(Application& app, const std::function<void()>& handler) {
     reportAndEnd(app, static_cast<int>(ErrorCode::kOutOfMemory), describe(ErrorCode::kOutOfMemory));
   } catch (const std::exception& other) {
     reportAndEnd(app, static_cast<int>(ErrorCode::kPlatformError), other.what());
+  } catch (const ProgramEnded&) {
+    throw;
+  } catch (...) {
+    reportAndEnd(app, static_cast<int>(ErrorCode::kPlatformError),
+                 describe(ErrorCode::kPlatformError));
   }
 }
 

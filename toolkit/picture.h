@@ -1,6 +1,7 @@
 #pragma once
 // Pictures as the logic sees them: a natural size in HIMETRIC (1/100 mm) and nothing else.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,13 +17,24 @@ class Picture {
 
 using PictureRef = std::shared_ptr<const Picture>;
 
+// A width and a height in twips.
+struct Extent {
+  float width = 0;
+  float height = 0;
+};
+
+// The size in twips at which a picture of the given natural size will be drawn. The loader asks
+// it once it knows the natural size, and need not decode more pixels than that.
+using DrawnSize = std::function<Extent(Extent natural)>;
+
 class PictureLoader {
  public:
   virtual ~PictureLoader() = default;
   // Loads a BMP, JPEG or GIF (first frame) by full path, UTF-8. Throws Failure: 76 when the
   // folder does not exist; another code for a missing file, an empty name, a directory, a file
-  // that is not a picture, a truncated or corrupt one, or one too large to decode.
-  virtual PictureRef load(const std::string& path) = 0;
+  // that is not a picture, a truncated or corrupt one, or one too large to decode. Without
+  // drawnSize the picture is kept at its natural size.
+  virtual PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) = 0;
 };
 
 }  // namespace qm

@@ -115,13 +115,16 @@ void FakeSettingsStore::write(const std::string& application, const std::string&
   values_[lower(application + "/" + section + "/" + key)] = value;
 }
 
-PictureRef FakePictureLoader::load(const std::string& path) {
+PictureRef FakePictureLoader::load(const std::string& path, const DrawnSize& drawnSize) {
   loads.push_back(path);
   auto failure = failures.find(path);
   if (failure != failures.end()) throw Failure(failure->second, path);
   auto found = pictures.find(path);
   if (found == pictures.end()) throw Failure(ErrorCode::kFileNotFound, path);
-  return std::make_shared<FakePicture>(found->second.first, found->second.second);
+  const auto [width, height] = found->second;
+  if (drawnSize)
+    drawnSizes.push_back(drawnSize({width * 1440.0f / 2540.0f, height * 1440.0f / 2540.0f}));
+  return std::make_shared<FakePicture>(width, height);
 }
 
 std::vector<uint8_t> FakeResourceReader::read(const char* type, int16_t id) {

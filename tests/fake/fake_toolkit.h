@@ -12,8 +12,8 @@
 
 namespace qm::fake {
 
-// Thrown by FakeApplication::end so that a test sees the program end where it happened.
-struct ProgramEnded {};
+// FakeApplication::end throws ProgramEnded, so that a test sees the program end where it did.
+using qm::ProgramEnded;
 
 struct MessageBoxShown {
   std::string text;
@@ -274,11 +274,12 @@ class FakePictureLoader : public PictureLoader {
     int32_t heightHimetric() const override { return h; }
     int32_t w, h;
   };
-  PictureRef load(const std::string& path) override;
+  PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override;
   // Pictures by full path, sizes in HIMETRIC; a path mapped to a failure code fails with it.
   std::map<std::string, std::pair<int32_t, int32_t>> pictures;
   std::map<std::string, ErrorCode> failures;
   std::vector<std::string> loads;
+  std::vector<Extent> drawnSizes;  // what each successful load was told it will be drawn at
 };
 
 class FakeResourceReader : public ResourceReader {

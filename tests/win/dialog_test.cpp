@@ -8,9 +8,11 @@
 
 #include "tests/win/helpers.h"
 #include "toolkit/failure.h"
-#include "toolkit/win32/setting_dialog.h"
+#include "toolkit/win32/dialog_controls.h"
+#include "toolkit/win32/dpi.h"
+#include "toolkit/win32/folders.h"
 #include "toolkit/win32/text.h"
-#include "toolkit/win32/win32_application.h"
+#include "toolkit/win32/application.h"
 
 namespace qm::win32 {
 namespace {

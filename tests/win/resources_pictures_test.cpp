@@ -12,9 +12,11 @@
 #include "sound/sound.h"
 #include "tests/win/helpers.h"
 #include "toolkit/failure.h"
-#include "toolkit/win32/show_window.h"
+#include "toolkit/win32/window.h"
+#include "toolkit/win32/dpi.h"
+#include "toolkit/win32/folders.h"
 #include "toolkit/win32/text.h"
-#include "toolkit/win32/win32_toolkit.h"
+#include "toolkit/win32/toolkit.h"
 
 namespace qm::win32 {
 namespace {
@@ -49,7 +51,8 @@ TEST(SoundResources, MissingIdFailsWithACodeOtherThanPathNotFound) {
 }
 
 TEST(SoundResources, PlayResourceSoundKeepsTheImageAndSurvivesNoSoundDevice) {
-  Win32Toolkit toolkit;
+  Win32Application app;
+  Win32Toolkit toolkit(app);
   Module1 sounds(toolkit);
   sounds.PlayResourceSound(7);
   ASSERT_NE(sounds.soundBuffer(), nullptr);

@@ -6,8 +6,9 @@
 
 #include "tests/win/helpers.h"
 #include "toolkit/failure.h"
+#include "toolkit/win32/file_list.h"
 #include "toolkit/win32/text.h"
-#include "toolkit/win32/win32_toolkit.h"
+#include "toolkit/win32/toolkit.h"
 
 namespace qm::win32 {
 namespace {

@@ -8,10 +8,13 @@
 #include "tests/win/helpers.h"
 #include "banner/banner.h"
 #include "toolkit/failure.h"
-#include "toolkit/win32/show_window.h"
+#include "toolkit/win32/application.h"
+#include "toolkit/win32/dpi.h"
+#include "toolkit/win32/label.h"
 #include "toolkit/win32/text.h"
-#include "toolkit/win32/win32_application.h"
-#include "toolkit/win32/win32_toolkit.h"
+#include "toolkit/win32/timer.h"
+#include "toolkit/win32/toolkit.h"
+#include "toolkit/win32/window.h"
 
 namespace qm::win32 {
 namespace {
@@ -146,7 +149,8 @@ class BannerLabels : public ::testing::Test {
   Win32ShowWindow& window() { return dynamic_cast<Win32ShowWindow&>(slide_.window()); }
 
   ComScope com_;  // before the toolkit's picture loader
-  Win32Toolkit toolkit_;
+  Win32Application app_;
+  Win32Toolkit toolkit_{app_};
   Slide slide_{toolkit_, [] {}};
 };
 

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "toolkit/win32/unique_handle.h"
-
 namespace qm::win32 {
 
 std::wstring widen(const std::string& utf8) {
@@ -24,13 +22,5 @@ std::string narrow(const std::wstring& utf16) {
                         length, nullptr, nullptr);
   return utf8;
 }
-
-int screenDpi() {
-  ScreenDc screen;
-  int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
-  return dpi > 0 ? dpi : 96;
-}
-
-float twipsPerPixel() { return 1440.0f / static_cast<float>(screenDpi()); }
 
 }  // namespace qm::win32

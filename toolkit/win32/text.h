@@ -7,8 +7,4 @@ namespace qm::win32 {
 std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& utf16);
 
-// Pixels per inch of the screen, and the twips in one pixel (1440 / DPI).
-int screenDpi();
-float twipsPerPixel();
-
 }  // namespace qm::win32

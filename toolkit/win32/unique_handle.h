@@ -1,18 +1,25 @@
 #pragma once
-// Win32: one move-only owner for every kind of handle, with names per type.
+// Win32: one move-only owner for every kind of handle, the guards that put a DC back as it was,
+// and the typed binding of a function by name from a DLL.
 #include <windows.h>
 
 #include <utility>
 
 namespace qm::win32 {
 
-// Traits give the handle type, its invalid value and how it is released.
-template <typename Traits>
+template <typename H>
+H nullHandle() {
+  return nullptr;
+}
+inline HANDLE invalidHandleValue() { return INVALID_HANDLE_VALUE; }
+
+// Owns a handle and releases it with the API's own Close function. put() hands the address of
+// an empty owner to an API that returns the handle through an out-parameter.
+template <typename H, auto Close, H (*Invalid)() = nullHandle<H>>
 class UniqueHandle {
  public:
-  using T = typename Traits::Type;
   UniqueHandle() = default;
-  explicit UniqueHandle(T handle) : handle_(handle) {}
+  explicit UniqueHandle(H handle) : handle_(handle) {}
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
   UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
@@ -22,58 +29,57 @@ class UniqueHandle {
   }
   ~UniqueHandle() { reset(); }
 
-  T get() const { return handle_; }
-  explicit operator bool() const { return handle_ != Traits::invalid(); }
-  T release() { return std::exchange(handle_, Traits::invalid()); }
-  void reset(T handle = Traits::invalid()) {
-    if (handle_ != Traits::invalid()) Traits::close(handle_);
+  H get() const { return handle_; }
+  explicit operator bool() const { return handle_ != Invalid(); }
+  H release() { return std::exchange(handle_, Invalid()); }
+  void reset(H handle = Invalid()) {
+    if (handle_ != Invalid()) Close(handle_);
     handle_ = handle;
+  }
+  H* put() {
+    reset();
+    return &handle_;
   }
 
  private:
-  T handle_ = Traits::invalid();
+  H handle_ = Invalid();
 };
 
-template <typename H, void (*Close)(H)>
-struct NullIsInvalid {
-  using Type = H;
-  static H invalid() { return nullptr; }
-  static void close(H h) { Close(h); }
-};
+using UniqueHandleObject = UniqueHandle<HANDLE, ::CloseHandle>;
+using UniqueFindHandle = UniqueHandle<HANDLE, ::FindClose, invalidHandleValue>;
+using UniqueHBitmap = UniqueHandle<HBITMAP, ::DeleteObject>;
+using UniqueHFont = UniqueHandle<HFONT, ::DeleteObject>;
+using UniqueHBrush = UniqueHandle<HBRUSH, ::DeleteObject>;
+using UniqueHdc = UniqueHandle<HDC, ::DeleteDC>;
+using UniqueHKey = UniqueHandle<HKEY, ::RegCloseKey>;
+using UniqueHModule = UniqueHandle<HMODULE, ::FreeLibrary>;
+using UniqueHwnd = UniqueHandle<HWND, ::DestroyWindow>;
 
-inline void closeKernelHandle(HANDLE h) { ::CloseHandle(h); }
-inline void deleteDc(HDC h) { ::DeleteDC(h); }
-inline void closeRegKey(HKEY h) { ::RegCloseKey(h); }
-inline void freeModule(HMODULE h) { ::FreeLibrary(h); }
-template <typename H>
-void deleteGdi(H h) { ::DeleteObject(h); }
-
-struct FindTraits {
-  using Type = HANDLE;
-  static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-  static void close(HANDLE h) { ::FindClose(h); }
-};
-
-using UniqueHandleObject = UniqueHandle<NullIsInvalid<HANDLE, closeKernelHandle>>;
-using UniqueHBitmap = UniqueHandle<NullIsInvalid<HBITMAP, deleteGdi<HBITMAP>>>;
-using UniqueHFont = UniqueHandle<NullIsInvalid<HFONT, deleteGdi<HFONT>>>;
-using UniqueHBrush = UniqueHandle<NullIsInvalid<HBRUSH, deleteGdi<HBRUSH>>>;
-using UniqueHdc = UniqueHandle<NullIsInvalid<HDC, deleteDc>>;
-using UniqueHKey = UniqueHandle<NullIsInvalid<HKEY, closeRegKey>>;
-using UniqueHModule = UniqueHandle<NullIsInvalid<HMODULE, freeModule>>;
-using UniqueFindHandle = UniqueHandle<FindTraits>;
-
-// Selects an object into a DC for one scope and puts the old one back.
+// Selects an object into a DC and puts the old one back when it goes; it can move, so an owner
+// can keep an object selected for as long as it lives.
 class SelectGuard {
  public:
+  SelectGuard() = default;
   SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
-  SelectGuard(const SelectGuard&) = delete;
-  SelectGuard& operator=(const SelectGuard&) = delete;
-  ~SelectGuard() { ::SelectObject(dc_, old_); }
+  SelectGuard(SelectGuard&& other) noexcept
+      : dc_(std::exchange(other.dc_, nullptr)), old_(other.old_) {}
+  SelectGuard& operator=(SelectGuard&& other) noexcept {
+    if (this != &other) {
+      restore();
+      dc_ = std::exchange(other.dc_, nullptr);
+      old_ = other.old_;
+    }
+    return *this;
+  }
+  ~SelectGuard() { restore(); }
 
  private:
-  HDC dc_;
-  HGDIOBJ old_;
+  void restore() {
+    if (dc_) ::SelectObject(dc_, old_);
+    dc_ = nullptr;
+  }
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
 };
 
 // BeginPaint/EndPaint as one scope.
@@ -104,5 +110,13 @@ class ScreenDc {
  private:
   HDC dc_;
 };
+
+// A function of a DLL by name, typed; null when the DLL lacks it. F must be a WINAPI pointer.
+template <typename F>
+F bindFunction(HMODULE module, const char* name) {
+  // FARPROC goes through void* so that no function-type cast warning hides a real mismatch.
+  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                : nullptr;
+}
 
 }  // namespace qm::win32

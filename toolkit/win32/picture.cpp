@@ -1,11 +1,13 @@
-#include "toolkit/win32/wic_picture.h"
+#include "toolkit/win32/picture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "toolkit/failure.h"
+#include "toolkit/win32/dpi.h"
+#include "toolkit/win32/folders.h"
 #include "toolkit/win32/text.h"
-#include "toolkit/win32/win32_toolkit.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -40,30 +42,32 @@ void check(HRESULT result, ErrorCode code, const std::string& path) {
 
 UINT ceilDiv(uint64_t value, uint64_t by) { return static_cast<UINT>((value + by - 1) / by); }
 
-// The smallest size the show can draw a width x height picture at on this screen: only the
-// longer side is clamped, and a square is never shrunk.
-SIZE smallestDrawnSize(UINT width, UINT height) {
-  const UINT screenWidth = static_cast<UINT>(::GetSystemMetrics(SM_CXSCREEN));
-  const UINT screenHeight = static_cast<UINT>(::GetSystemMetrics(SM_CYSCREEN));
-  if (width > height && width > screenWidth && screenWidth > 0)
-    return {static_cast<LONG>(screenWidth), static_cast<LONG>(ceilDiv(uint64_t{height} * screenWidth, width))};
-  if (height > width && height > screenHeight && screenHeight > 0)
-    return {static_cast<LONG>(ceilDiv(uint64_t{width} * screenHeight, height)), static_cast<LONG>(screenHeight)};
-  return {static_cast<LONG>(width), static_cast<LONG>(height)};
-}
-
 // Where the decoder scales while decoding, picks the largest reduction that still leaves at
 // least the drawn size, so a large photo is never decoded at its full size. {0, 0} if none.
-SIZE reducedDecodeSize(IWICBitmapSourceTransform& transform, UINT width, UINT height) {
-  const SIZE least = smallestDrawnSize(width, height);
+SIZE reducedDecodeSize(IWICBitmapSourceTransform& transform, UINT width, UINT height,
+                       SIZE least) {
   for (UINT by : {8u, 4u, 2u}) {
     UINT w = ceilDiv(width, by), h = ceilDiv(height, by);
     if (w < static_cast<UINT>(least.cx) || h < static_cast<UINT>(least.cy)) continue;
     if (FAILED(transform.GetClosestSize(&w, &h))) return {0, 0};
-    if (w >= static_cast<UINT>(least.cx) && h >= static_cast<UINT>(least.cy) && w < width && h < height)
+    if (w >= static_cast<UINT>(least.cx) && h >= static_cast<UINT>(least.cy) && w < width &&
+        h < height)
       return {static_cast<LONG>(w), static_cast<LONG>(h)};
   }
   return {0, 0};
+}
+
+// The drawn size in whole pixels, never below one pixel nor above the natural size.
+SIZE drawnPixels(const DrawnSize& drawnSize, UINT width, UINT height) {
+  if (!drawnSize) return {static_cast<LONG>(width), static_cast<LONG>(height)};
+  const float perPixel = twipsPerPixel();
+  const Extent drawn = drawnSize(
+      {static_cast<float>(width) * perPixel, static_cast<float>(height) * perPixel});
+  auto pixels = [perPixel](float twips, UINT natural) {
+    const double rounded = std::ceil(static_cast<double>(twips) / perPixel - 0.5);
+    return static_cast<LONG>(std::clamp(rounded, 1.0, static_cast<double>(natural)));
+  };
+  return {pixels(drawn.width, width), pixels(drawn.height, height)};
 }
 
 }  // namespace
@@ -109,7 +113,7 @@ WicPictureLoader::WicPictureLoader() {
   if (FAILED(result)) factory_.Reset();
 }
 
-PictureRef WicPictureLoader::load(const std::string& path) {
+PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& drawnSize) {
   const std::wstring wide = widen(path);
   const size_t slash = wide.find_last_of(L"\\/");
   const std::wstring folder = slash == std::wstring::npos ? L"." : wide.substr(0, slash + 1);
@@ -138,7 +142,8 @@ PictureRef WicPictureLoader::load(const std::string& path) {
   UINT decodedWidth = width, decodedHeight = height;
   ComPtr<IWICBitmapSourceTransform> transform;
   if (SUCCEEDED(frame.As(&transform))) {
-    const SIZE reduced = reducedDecodeSize(*transform.Get(), width, height);
+    const SIZE reduced =
+        reducedDecodeSize(*transform.Get(), width, height, drawnPixels(drawnSize, width, height));
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
     ComPtr<IWICBitmap> smaller;
     if (reduced.cx > 0 && SUCCEEDED(transform->GetClosestPixelFormat(&format)) &&

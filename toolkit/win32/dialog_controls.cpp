@@ -1,66 +1,19 @@
-#include "toolkit/win32/setting_dialog.h"
-
-#include <windowsx.h>
+#include "toolkit/win32/dialog_controls.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cwctype>
 
 #include "toolkit/failure.h"
 #include "toolkit/file_names.h"
-#include "toolkit/win32/text.h"
+#include "toolkit/win32/folders.h"
 
 namespace qm::win32 {
 
 namespace {
 
-const wchar_t kClassName[] = L"QuillmoorSettingDialog";
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-// Only one dialog at a time takes the keyboard's Tab and arrow keys.
-HWND keyboardDialog = nullptr;
-
-void registerClassOnce() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.hIcon = static_cast<HICON>(::LoadImageW(windowClass.hInstance, MAKEINTRESOURCEW(1),
-                                                      IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
-                                                      ::GetSystemMetrics(SM_CYICON), 0));
-  windowClass.hIconSm = static_cast<HICON>(::LoadImageW(
-      windowClass.hInstance, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-      ::GetSystemMetrics(SM_CYSMICON), 0));
-  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kClassName;
-  ::RegisterClassExW(&windowClass);
-  registered = true;
-}
-
-UniqueHFont makeFont(const std::wstring& name, float points, int weight) {
-  const int height = -static_cast<int>(std::lround(points * static_cast<float>(screenDpi()) / 72.0f));
-  return UniqueHFont(::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH | FF_DONTCARE, name.c_str()));
-}
-
 bool sameFolder(const std::wstring& a, const std::wstring& b) {
   return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-// "c:\pictures\" and "c:" (that drive's current directory) as a full, long-name path.
-std::wstring fullPath(const std::wstring& path) {
-  wchar_t buffer[32768];
-  DWORD length = ::GetFullPathNameW(path.c_str(), 32768, buffer, nullptr);
-  if (length == 0 || length >= 32768) return path;
-  std::wstring full(buffer, length);
-  length = ::GetLongPathNameW(full.c_str(), buffer, 32768);
-  if (length > 0 && length < 32768) full.assign(buffer, length);
-  return withoutFinalSeparator(full);
 }
 
 std::vector<std::wstring> subfolders(const std::wstring& folder) {
@@ -72,163 +25,6 @@ std::vector<std::wstring> subfolders(const std::wstring& folder) {
 }
 
 }  // namespace
-
-std::wstring currentDirectory() {
-  wchar_t buffer[32768];
-  const DWORD length = ::GetCurrentDirectoryW(32768, buffer);
-  return length > 0 && length < 32768 ? fullPath(std::wstring(buffer, length)) : L"C:\\";
-}
-
-// --- Win32Dialog ---------------------------------------------------------------------------
-
-Win32Dialog::Win32Dialog(Application& app, const std::string& caption, float width, float height)
-    : app_(app), twipsPerPixel_(win32::twipsPerPixel()) {
-  registerClassOnce();
-  font_ = makeFont(L"MS Shell Dlg", 8, FW_NORMAL);
-  {
-    ScreenDc screen;
-    SelectGuard selected(screen.get(), font_.get());
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(screen.get(), &metrics);
-    lineHeight_ = metrics.tmHeight + 2;
-  }
-  RECT frame{0, 0, toPixels(width), toPixels(height)};
-  ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
-  window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, widen(caption).c_str(),
-                              kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                              nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  if (!window_) throw Failure(ErrorCode::kOutOfMemory, "settings dialog");
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  ::SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure));
-  keyboardDialog = window_;
-}
-
-Win32Dialog::~Win32Dialog() {
-  if (keyboardDialog == window_) keyboardDialog = nullptr;
-  if (window_) {
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    ::DestroyWindow(window_);
-  }
-}
-
-void Win32Dialog::show() {
-  ::ShowWindow(window_, SW_SHOWNORMAL);
-  ::SetForegroundWindow(window_);
-  ::UpdateWindow(window_);
-}
-
-void Win32Dialog::unload() {
-  if (events_.unload) events_.unload();
-  if (keyboardDialog == window_) keyboardDialog = nullptr;
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-  ::DestroyWindow(window_);
-  window_ = nullptr;
-}
-
-int Win32Dialog::toPixels(float twips) const {
-  return static_cast<int>(std::lround(twips / twipsPerPixel_));
-}
-
-HWND Win32Dialog::addControl(const wchar_t* windowClass, const std::string& text, DWORD style,
-                             const Place& place, DWORD extendedStyle, int extraHeight) {
-  const int left = toPixels(place.left), top = toPixels(place.top);
-  HWND control = ::CreateWindowExW(
-      extendedStyle, windowClass, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, left, top,
-      toPixels(place.left + place.width) - left,
-      toPixels(place.top + place.height) - top + extraHeight, window_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)), ::GetModuleHandleW(nullptr),
-      nullptr);
-  if (!control) throw Failure(ErrorCode::kOutOfMemory, "dialog control");
-  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  return control;
-}
-
-void Win32Dialog::onCommand(HWND control, std::function<void(WORD)> handler) {
-  commands_[::GetDlgCtrlID(control)] = std::move(handler);
-}
-
-void Win32Dialog::onEnter(HWND control, std::function<void()> handler) {
-  enters_[control] = std::move(handler);
-}
-
-void Win32Dialog::onDrawItem(HWND control, std::function<void(const DRAWITEMSTRUCT&)> draw) {
-  drawers_[control] = std::move(draw);
-}
-
-void Win32Dialog::removeControl(HWND control) {
-  commands_.erase(::GetDlgCtrlID(control));
-  enters_.erase(control);
-  drawers_.erase(control);
-  if (focus_ == control) focus_ = nullptr;
-  if (window_) ::DestroyWindow(control);
-}
-
-LRESULT CALLBACK Win32Dialog::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<Win32Dialog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->handle(message, wParam, lParam)
-              : ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-LRESULT Win32Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ACTIVATE: {
-      // The dialog's activation: first shown, or back from another window of this program.
-      DWORD otherProcess = 0;
-      HWND other = reinterpret_cast<HWND>(lParam);
-      if (other) ::GetWindowThreadProcessId(other, &otherProcess);
-      const bool fromThisProgram = !activatedOnce_ || otherProcess == ::GetCurrentProcessId();
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = ::GetFocus();
-        if (focus && ::IsChild(window_, focus)) focus_ = focus;
-        return 0;
-      }
-      if (fromThisProgram) {
-        activatedOnce_ = true;
-        dispatchEvent(app_, events_.activate);
-      }
-      // As a dialog does: the focus goes back where it was, at first to the first control.
-      if (!window_) return 0;
-      if (!focus_ || !::IsChild(window_, focus_)) focus_ = ::GetNextDlgTabItem(window_, nullptr, FALSE);
-      if (focus_) ::SetFocus(focus_);
-      return 0;
-    }
-    case WM_CLOSE:
-      dispatchEvent(app_, [this] { unload(); });
-      return 0;
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      if (id == IDOK) {  // Enter: only a list that opens its entries takes it
-        auto enter = enters_.find(::GetFocus());
-        if (enter != enters_.end()) dispatchEvent(app_, enter->second);
-        return 0;
-      }
-      auto command = commands_.find(id);
-      if (command != commands_.end() && lParam != 0) {
-        const WORD code = HIWORD(wParam);
-        dispatchEvent(app_, [&] { command->second(code); });
-      }
-      return 0;
-    }
-    case WM_MEASUREITEM:
-      reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(lineHeight_);
-      return TRUE;
-    case WM_DRAWITEM: {
-      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      auto draw = drawers_.find(item.hwndItem);
-      if (draw != drawers_.end()) draw->second(item);
-      return TRUE;
-    }
-    default:
-      break;
-  }
-  return ::DefWindowProcW(window_, message, wParam, lParam);
-}
-
-bool dialogKeyboardMessage(MSG& message) {
-  return keyboardDialog != nullptr && ::IsWindow(keyboardDialog) &&
-         ::IsDialogMessageW(keyboardDialog, &message);
-}
 
 // --- Simple controls --------------------------------------------------------------------------
 
@@ -246,7 +42,7 @@ Win32TextBox::Win32TextBox(Win32Dialog& dialog, const TextBoxStyle& style)
                                       ES_AUTOHSCROLL | WS_TABSTOP | (style.enabled ? 0 : WS_DISABLED),
                                       style.place, WS_EX_CLIENTEDGE)) {
   if (!style.fontName.empty()) {
-    font_ = makeFont(widen(style.fontName), style.fontPoints, FW_NORMAL);
+    font_ = makeDialogFont(widen(style.fontName), style.fontPoints, FW_NORMAL);
     ::SendMessageW(edit_.handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   }
 }

@@ -1,8 +1,9 @@
-#include "toolkit/win32/win32_application.h"
+#include "toolkit/win32/application.h"
 
 #include <windows.h>
 
-#include "toolkit/win32/setting_dialog.h"
+#include "toolkit/win32/dialog.h"
+#include "toolkit/win32/dpi.h"
 #include "toolkit/win32/text.h"
 
 namespace qm::win32 {

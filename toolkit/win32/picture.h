@@ -37,7 +37,7 @@ class WicPictureLoader : public PictureLoader {
  public:
   // Needs COM initialised on this thread.
   WicPictureLoader();
-  PictureRef load(const std::string& path) override;
+  PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override;
 
  private:
   Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;

@@ -1,0 +1,20 @@
+#pragma once
+// Win32: folder paths and the entries of a folder.
+#include <string>
+#include <vector>
+
+namespace qm::win32 {
+
+bool isFolder(const std::wstring& path);
+// A folder path without its final separators, except at a drive's root ("c:\\").
+std::wstring withoutFinalSeparator(std::wstring path);
+// "c:\\pictures\\" and "c:" (that drive's current directory) as a full, long-name path.
+std::wstring fullPath(const std::wstring& path);
+// The process's current directory, as a full path.
+std::wstring currentDirectory();
+
+// The names of a folder's files (or of its subfolders), hidden and system ones left out, in
+// the order the platform gives them.
+std::vector<std::string> visibleEntries(const std::wstring& folder, bool folders);
+
+}  // namespace qm::win32

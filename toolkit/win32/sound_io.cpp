@@ -1,0 +1,36 @@
+#include "toolkit/win32/sound_io.h"
+
+#include <string>
+
+#include "toolkit/failure.h"
+#include "toolkit/win32/text.h"
+
+namespace qm::win32 {
+
+std::vector<uint8_t> ModuleResourceReader::read(const char* type, int16_t id) {
+  const std::wstring typeName = widen(type);
+  HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(static_cast<WORD>(id)), typeName.c_str());
+  if (!found) throw Failure(ErrorCode::kResourceNotFound, std::string(type) + " " + std::to_string(id));
+  HGLOBAL loaded = ::LoadResource(nullptr, found);
+  const DWORD size = ::SizeofResource(nullptr, found);
+  const auto* data = loaded ? static_cast<const uint8_t*>(::LockResource(loaded)) : nullptr;
+  if (!data) throw Failure(ErrorCode::kResourceNotFound, std::string(type) + " " + std::to_string(id));
+  return std::vector<uint8_t>(data, data + size);
+}
+
+bool WinmmSoundOutput::play(const uint8_t* image, uint32_t flags) {
+  if (!playSound_) {
+    // By full path from the system folder: a WINMM.DLL planted beside the screen saver or in
+    // the current folder is never loaded.
+    wchar_t system[MAX_PATH];
+    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
+    winmm_.reset(::LoadLibraryW((std::wstring(system) + L"\\WINMM.DLL").c_str()));
+    if (!winmm_) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
+    playSound_ = bindFunction<PlayFunction>(winmm_.get(), "sndPlaySoundA");
+    if (!playSound_) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");
+  }
+  return playSound_(reinterpret_cast<LPCSTR>(image), flags) != FALSE;
+}
+
+}  // namespace qm::win32

@@ -1,0 +1,166 @@
+#include "toolkit/win32/window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "toolkit/failure.h"
+#include "toolkit/win32/picture.h"
+#include "toolkit/win32/timer.h"
+#include "toolkit/win32/label.h"
+
+namespace qm::win32 {
+
+Win32ShowWindow::Win32ShowWindow(Application& app)
+    : WindowBase(app),
+      widthPixels_(::GetSystemMetrics(SM_CXSCREEN)),
+      heightPixels_(::GetSystemMetrics(SM_CYSCREEN)) {
+  ScreenDc screen;
+  bufferDc_.reset(::CreateCompatibleDC(screen.get()));
+  buffer_.reset(::CreateCompatibleBitmap(screen.get(), widthPixels_, heightPixels_));
+  if (!bufferDc_ || !buffer_) throw Failure(ErrorCode::kOutOfMemory, "show window buffer");
+  bufferSelection_ = SelectGuard(bufferDc_.get(), buffer_.get());
+  create({L"QuillmoorShowWindow", CS_DBLCLKS}, WS_EX_TOPMOST, L"", WS_POPUP,
+         RECT{0, 0, widthPixels_, heightPixels_});
+  clear();
+}
+
+void Win32ShowWindow::show() {
+  ::SetWindowPos(handle(), HWND_TOPMOST, 0, 0, widthPixels_, heightPixels_, SWP_NOACTIVATE);
+  ::ShowWindow(handle(), SW_SHOWMAXIMIZED);
+  ::SetForegroundWindow(handle());
+  ::UpdateWindow(handle());
+}
+
+void Win32ShowWindow::hide() { ::ShowWindow(handle(), SW_HIDE); }
+
+void Win32ShowWindow::unload() {
+  if (events_.unload) events_.unload();
+  destroy();
+}
+
+void Win32ShowWindow::clear() {
+  UniqueHBrush brush(::CreateSolidBrush(toColorRef(backColour_)));
+  RECT all{0, 0, widthPixels_, heightPixels_};
+  ::FillRect(bufferDc_.get(), &all, brush.get());
+  if (handle()) ::InvalidateRect(handle(), nullptr, FALSE);
+}
+
+void Win32ShowWindow::drawPicture(const Picture& picture, float x, float y, float w, float h) {
+  const auto* decoded = dynamic_cast<const WicPicture*>(&picture);
+  if (!decoded) throw Failure(ErrorCode::kInvalidPicture);
+  // Size and corner rounded on their own, so a picture at its natural size stays exactly that
+  // many pixels wide and is copied, not resampled.
+  const int left = toPixels(x), top = toPixels(y);
+  RECT target{left, top, left + toPixels(w), top + toPixels(h)};
+  decoded->drawTo(bufferDc_.get(), target);
+  ::InvalidateRect(handle(), &target, FALSE);
+}
+
+float Win32ShowWindow::himetricToTwipsX(float himetric) const { return himetric * 1440.0f / 2540.0f; }
+float Win32ShowWindow::himetricToTwipsY(float himetric) const { return himetric * 1440.0f / 2540.0f; }
+
+void Win32ShowWindow::setBackColor(int32_t colour) {
+  // Like the designed window, a new background colour shows at once.
+  backColour_ = colour;
+  clear();
+}
+
+float Win32ShowWindow::scaleWidth() const {
+  RECT client{};
+  ::GetClientRect(handle(), &client);
+  return static_cast<float>(client.right - client.left) * twipsPerPixel();
+}
+
+float Win32ShowWindow::scaleHeight() const {
+  RECT client{};
+  ::GetClientRect(handle(), &client);
+  return static_cast<float>(client.bottom - client.top) * twipsPerPixel();
+}
+
+void Win32ShowWindow::invalidateTwips(float left, float top, float width, float height) {
+  if (!handle()) return;
+  RECT area{toPixels(left), toPixels(top), toPixels(left + width) + 1, toPixels(top + height) + 1};
+  ::InvalidateRect(handle(), &area, FALSE);
+}
+
+void Win32ShowWindow::removeLabel(Win32Label* label) {
+  labels_.erase(std::remove(labels_.begin(), labels_.end(), label), labels_.end());
+}
+
+UINT_PTR Win32ShowWindow::addTimer(Win32Timer* timer) {
+  UINT_PTR id = nextTimerId_++;
+  timers_[id] = timer;
+  return id;
+}
+
+void Win32ShowWindow::paint(HDC target, const RECT& area) {
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return;
+  UniqueHdc frameDc(::CreateCompatibleDC(target));
+  UniqueHBitmap frame(::CreateCompatibleBitmap(target, width, height));
+  if (!frameDc || !frame) {
+    ::BitBlt(target, area.left, area.top, width, height, bufferDc_.get(), area.left, area.top,
+             SRCCOPY);
+    return;
+  }
+  SelectGuard selected(frameDc.get(), frame.get());
+  ::BitBlt(frameDc.get(), 0, 0, width, height, bufferDc_.get(), area.left, area.top, SRCCOPY);
+  ::SetViewportOrgEx(frameDc.get(), -area.left, -area.top, nullptr);
+  for (const Win32Label* label : labels_) {
+    if (label->visible()) label->draw(frameDc.get());
+  }
+  ::SetViewportOrgEx(frameDc.get(), 0, 0, nullptr);
+  ::BitBlt(target, area.left, area.top, width, height, frameDc.get(), 0, 0, SRCCOPY);
+}
+
+bool Win32ShowWindow::overVisibleLabel(int x, int y) const {
+  POINT point{x, y};
+  for (const Win32Label* label : labels_) {
+    RECT rect = label->pixelRect();
+    if (label->visible() && ::PtInRect(&rect, point)) return true;
+  }
+  return false;
+}
+
+LRESULT Win32ShowWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PaintGuard painting(handle());
+      paint(painting.dc(), painting.area());
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      RECT all{0, 0, widthPixels_, heightPixels_};
+      paint(reinterpret_cast<HDC>(wParam), all);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) dispatch(events_.activate);
+      return 0;
+    case WM_CHAR: {
+      const int character = static_cast<int>(wParam);
+      if (events_.keyPress) dispatch([this, character] { events_.keyPress(character); });
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      // Movement over a visible banner line belongs to that line, not to the window.
+      if (!overVisibleLabel(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
+        dispatch(events_.mouseMove);
+      return 0;
+    case WM_TIMER: {
+      auto timer = timers_.find(static_cast<UINT_PTR>(wParam));
+      if (timer != timers_.end()) timer->second->onTick();
+      return 0;
+    }
+    case WM_CLOSE:
+      dispatch([this] { unload(); });
+      return 0;
+    default:
+      return ::DefWindowProcW(handle(), message, wParam, lParam);
+  }
+}
+
+}  // namespace qm::win32

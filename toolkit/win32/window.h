@@ -1,0 +1,65 @@
+#pragma once
+// Win32: the full-screen show window. It keeps what was drawn in a retained back buffer
+// (background and picture); a paint copies that buffer and draws the visible labels on top,
+// through a second buffer, so the banner never wipes the picture and nothing flickers.
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+#include "toolkit/win32/unique_handle.h"
+#include "toolkit/win32/window_base.h"
+#include "toolkit/window.h"
+
+namespace qm::win32 {
+
+class Win32Label;
+class Win32Timer;
+
+class Win32ShowWindow : public Window, public WindowBase {
+ public:
+  explicit Win32ShowWindow(Application& app);
+
+  void setEvents(WindowEvents events) override { events_ = std::move(events); }
+  void show() override;
+  void hide() override;
+  void unload() override;
+  void clear() override;
+  void drawPicture(const Picture& picture, float x, float y, float w, float h) override;
+  float himetricToTwipsX(float himetric) const override;
+  float himetricToTwipsY(float himetric) const override;
+  int32_t backColor() const override { return backColour_; }
+  void setBackColor(int32_t colour) override;
+  float scaleWidth() const override;
+  float scaleHeight() const override;
+
+  void invalidateTwips(float left, float top, float width, float height);
+  void addLabel(Win32Label* label) { labels_.push_back(label); }
+  void removeLabel(Win32Label* label);
+  UINT_PTR addTimer(Win32Timer* timer);
+  void removeTimer(UINT_PTR id) { timers_.erase(id); }
+
+  // Draws the buffer and the labels for the given client area onto target.
+  void paint(HDC target, const RECT& area);
+
+ private:
+  LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool overVisibleLabel(int x, int y) const;
+
+  WindowEvents events_;
+  int32_t backColour_ = 0;
+  int widthPixels_;
+  int heightPixels_;
+  // The bitmap outlives the DC it is selected into, and the DC the selection.
+  UniqueHBitmap buffer_;
+  UniqueHdc bufferDc_;
+  SelectGuard bufferSelection_;
+  std::vector<Win32Label*> labels_;
+  std::map<UINT_PTR, Win32Timer*> timers_;
+  UINT_PTR nextTimerId_ = 1;
+};
+
+// The colour of the logic (red in the low byte) as GDI takes it.
+inline COLORREF toColorRef(int32_t colour) { return static_cast<COLORREF>(colour) & 0xFFFFFF; }
+
+}  // namespace qm::win32

@@ -1,0 +1,51 @@
+#pragma once
+// Win32: the base of our own windows. The class is registered once, the window procedure finds
+// the object through the pointer taken at WM_NCCREATE, the HWND is owned and destroyed with the
+// object, and positions convert between twips and pixels. No exception leaves the procedure:
+// one that escapes a message handler is reported through the event dispatcher.
+#include <windows.h>
+
+#include "toolkit/application.h"
+#include "toolkit/win32/unique_handle.h"
+
+namespace qm::win32 {
+
+struct WindowClass {
+  const wchar_t* name;
+  UINT style = 0;
+  HBRUSH background = nullptr;
+};
+
+class WindowBase {
+ public:
+  WindowBase(const WindowBase&) = delete;
+  WindowBase& operator=(const WindowBase&) = delete;
+
+  HWND handle() const { return window_.get(); }
+  Application& app() const { return app_; }
+  float twipsPerPixel() const { return twipsPerPixel_; }
+  // Pixels from twips, rounded to the nearest pixel.
+  int toPixels(float twips) const;
+
+ protected:
+  explicit WindowBase(Application& app);
+  virtual ~WindowBase();
+  // Registers the class on first use and creates the window; throws Out of memory on failure.
+  void create(const WindowClass& windowClass, DWORD extendedStyle, const std::wstring& title,
+              DWORD style, const RECT& frame);
+  // Destroys the window now; the object stays and answers no more messages.
+  void destroy();
+  // The window's own messages; the rest go to DefWindowProcW.
+  virtual LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // Runs an event handler through the dispatcher.
+  void dispatch(const std::function<void()>& handler) { dispatchEvent(app_, handler); }
+
+ private:
+  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  Application& app_;
+  UniqueHwnd window_;
+  float twipsPerPixel_;
+};
+
+}  // namespace qm::win32
