@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Makes the sample pictures shipped beside the screen saver: BMP, JPEG and GIF; landscape,
-# portrait and square; some larger than a 1024x768 screen. Needs ImageMagick.
+# Makes the test patterns in tests/data that the Windows-side tests decode and measure: BMP,
+# JPEG and GIF; landscape, portrait and square; some larger than a 1024x768 screen. Gradients
+# with one white shape, so sizes and edges are easy to check. Needs ImageMagick.
+# (tests/data also holds two hand-made files: "quadrants 3000x1500.jpg", "two frames.gif".)
 set -euo pipefail
-out=${1:-$(dirname "$0")/../samples}
+out=${1:-$(dirname "$0")/../tests/data}
 mkdir -p "$out"
 make() {  # make FORMAT:NAME SIZE FROM TO SHAPE (BMP3: 24-bit, as most cameras' BMPs are)
   convert -size "$2" "gradient:$3-$4" -fill white -stroke black -strokewidth 6 \
