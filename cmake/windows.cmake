@@ -29,6 +29,15 @@ target_compile_options(screen_saver PRIVATE ${QM_WARNINGS})
 # The sample pictures go beside the executable: the show's default folder is its own.
 file(GLOB QM_SAMPLES ${CMAKE_SOURCE_DIR}/samples/*.bmp ${CMAKE_SOURCE_DIR}/samples/*.jpg
      ${CMAKE_SOURCE_DIR}/samples/*.gif)
+# Pictures copied by an earlier configure and no longer in samples/ go, so the show beside the
+# .scr is exactly samples/.
+file(GLOB QM_OLD_SAMPLES ${CMAKE_BINARY_DIR}/*.bmp ${CMAKE_BINARY_DIR}/*.jpg ${CMAKE_BINARY_DIR}/*.gif)
+foreach(old ${QM_OLD_SAMPLES})
+  get_filename_component(name ${old} NAME)
+  if(NOT EXISTS ${CMAKE_SOURCE_DIR}/samples/${name})
+    file(REMOVE ${old})
+  endif()
+endforeach()
 foreach(sample ${QM_SAMPLES})
   get_filename_component(name ${sample} NAME)
   configure_file(${sample} ${CMAKE_BINARY_DIR}/${name} COPYONLY)
