@@ -23,7 +23,8 @@ set(CMAKE_RC_FLAGS "-I ${CMAKE_SOURCE_DIR}/resources")
 add_executable(screen_saver WIN32 app/win32/main.cpp ${QM_RESOURCES})
 set_target_properties(screen_saver PROPERTIES OUTPUT_NAME "Quillmoor Screen Saver" SUFFIX ".scr")
 target_link_libraries(screen_saver PRIVATE qm_win32)
-target_link_options(screen_saver PRIVATE ${QM_STATIC_LINK})
+# Stripped (-s): what users download carries no debug sections or symbol table.
+target_link_options(screen_saver PRIVATE ${QM_STATIC_LINK} -s)
 target_compile_options(screen_saver PRIVATE ${QM_WARNINGS})
 
 # The sample pictures go beside the executable: the show's default folder is its own.
