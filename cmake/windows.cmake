@@ -32,12 +32,22 @@ set(CMAKE_RC_FLAGS "-I ${CMAKE_SOURCE_DIR}/resources")
 add_executable(screen_saver WIN32 app/win32/main.cpp ${QM_RESOURCES})
 set_target_properties(screen_saver PROPERTIES OUTPUT_NAME "Quillmoor Screen Saver" SUFFIX ".scr")
 target_link_libraries(screen_saver PRIVATE qm_win32)
-target_link_options(screen_saver PRIVATE ${QM_STATIC_LINK})
+# Stripped (-s): what users download carries no debug sections or symbol table.
+target_link_options(screen_saver PRIVATE ${QM_STATIC_LINK} -s)
 target_compile_options(screen_saver PRIVATE ${QM_WARNINGS})
 
 # The sample pictures go beside the executable: the show's default folder is its own.
 file(GLOB QM_SAMPLES ${CMAKE_SOURCE_DIR}/samples/*.bmp ${CMAKE_SOURCE_DIR}/samples/*.jpg
      ${CMAKE_SOURCE_DIR}/samples/*.gif)
+# Pictures copied by an earlier configure and no longer in samples/ go, so the show beside the
+# .scr is exactly samples/.
+file(GLOB QM_OLD_SAMPLES ${CMAKE_BINARY_DIR}/*.bmp ${CMAKE_BINARY_DIR}/*.jpg ${CMAKE_BINARY_DIR}/*.gif)
+foreach(old ${QM_OLD_SAMPLES})
+  get_filename_component(name ${old} NAME)
+  if(NOT EXISTS ${CMAKE_SOURCE_DIR}/samples/${name})
+    file(REMOVE ${old})
+  endif()
+endforeach()
 foreach(sample ${QM_SAMPLES})
   get_filename_component(name ${sample} NAME)
   configure_file(${sample} ${CMAKE_BINARY_DIR}/${name} COPYONLY)

@@ -1,16 +1,41 @@
 #!/usr/bin/env bash
-# Makes the sample pictures shipped beside the screen saver: BMP, JPEG and GIF; landscape,
-# portrait and square; some larger than a 1024x768 screen. Needs ImageMagick.
+# Makes the sample photos shipped beside the screen saver from Debian's wallpaper packages, so
+# anyone can check where each came from; samples/CREDITS.md names their authors and licences.
+# Each shows one rule of the show on a 1024x768 screen. Installs the packages when missing.
+# Metadata is stripped and the JPEG quality fixed, so the same packages and ImageMagick give
+# the same bytes.
 set -euo pipefail
-out=${1:-$(dirname "$0")/../samples}
+out=${1:-$(cd "$(dirname "$0")/.." && pwd)/samples}
+from=/usr/share/backgrounds
+packages=(lomiri-wallpapers-16.04 lomiri-wallpapers-20.04 imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [[ ${#missing[@]} -gt 0 ]]; then
+  sudo=""; [[ $(id -u) -ne 0 ]] && sudo=sudo
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
 mkdir -p "$out"
-make() {  # make FORMAT:NAME SIZE FROM TO SHAPE (BMP3: 24-bit, as most cameras' BMPs are)
-  convert -size "$2" "gradient:$3-$4" -fill white -stroke black -strokewidth 6 \
-    -draw "$5" -type TrueColor "${1%%:*}:$out/${1#*:}"
+photo() {  # photo FORMAT:NAME SOURCE OPERATION...
+  local target=$1 source=$2
+  shift 2
+  convert "$from/$source" -auto-orient "$@" -strip -quality 85 "${target%%:*}:$out/${target#*:}"
 }
-make "JPG:01 dawn landscape.jpg" 1600x1000 '#1d3b6e' '#f6a65a' "circle 800,600 800,380"
-make "BMP3:02 meadow.bmp" 400x250 '#2e7d32' '#c5e1a5' "rectangle 80,60 320,190"
-make "GIF:03 tall tower.gif" 300x500 '#4a148c' '#f8bbd0' "rectangle 110,60 190,460"
-make "JPG:04 portrait lake.jpg" 900x1400 '#006064' '#b2ebf2' "ellipse 450,700 300,500 0,360"
-make "JPG:05 big square.jpg" 1200x1200 '#b71c1c' '#ffe082' "circle 600,600 600,200"
-make "BMP3:06 small square.bmp" 240x240 '#0d47a1' '#90caf9' "circle 120,120 120,40"
+# Wider and taller than the screen, same 4:3 shape: shrunk to fill it exactly.
+photo "JPG:01 picos de europa.jpg" picosdeeuropa_by_Aitzol_Berasategi.jpg -resize 1600x1200
+# Taller than the screen: shrunk to 768 rows, black beside it.
+photo "JPG:02 two dogs.jpg" friends_by_Aitzol_Berasategi.jpg -resize x1080
+# Square and larger than the screen.
+photo "JPG:03 fig.jpg" Picture_0B_by_freespace.jpg -gravity center -crop 1740x1740+0+0 +repage \
+  -resize 900x900
+# Smaller than the screen: shown at its natural size, centred.
+photo "JPG:04 nuthatch.jpg" Kleiber_by_Lukas_Baubkus.jpg -resize 800x450
+# A 24-bit BMP (uncompressed, so kept small).
+photo "BMP3:05 sunset.bmp" sunset_by_Aitzol_Berasategi.jpg -resize 600x400 -type TrueColor
+# A GIF: 256 colours, dithered.
+photo "GIF:06 lamp bird.gif" free_by_Peter_Nerlich.jpg -resize 800x600 -dither FloydSteinberg \
+  -colors 256
+# Wide 16:9: shrunk to the screen's width, bands above and below.
+photo "JPG:07 dandelions.jpg" seeding_by_Clements_Engelhardt.jpg -resize 1600x900

@@ -87,14 +87,14 @@ TEST_F(Pictures, NaturalSizeInHimetricAtTheScreenDpi) {
                  {"01 dawn landscape.jpg", 1600, 1000},
                  {"03 tall tower.gif", 300, 500}};
   for (const Sample& sample : samples) {
-    PictureRef picture = loader_.load(sourcePath(std::string("samples/") + sample.name));
+    PictureRef picture = loader_.load(sourcePath(std::string("tests/data/") + sample.name));
     EXPECT_EQ(picture->widthHimetric(), std::lround(sample.width * 2540.0 / dpi)) << sample.name;
     EXPECT_EQ(picture->heightHimetric(), std::lround(sample.height * 2540.0 / dpi)) << sample.name;
   }
 }
 
 TEST_F(Pictures, BadInputsFailAndOnlyAMissingFolderIsPathNotFound) {
-  const std::vector<uint8_t> jpeg = readFile(sourcePath("samples/01 dawn landscape.jpg"));
+  const std::vector<uint8_t> jpeg = readFile(sourcePath("tests/data/01 dawn landscape.jpg"));
   const std::string truncated = write(L"cut.jpg", std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + 300));
   const std::string text = write(L"notes.jpg", {'h', 'e', 'l', 'l', 'o', '\n'});
   const std::string empty = write(L"empty.gif", {});
@@ -136,7 +136,7 @@ bool closeTo(COLORREF got, COLORREF want) {
 }
 
 TEST_F(Pictures, GifShowsItsFirstFrame) {
-  PictureRef picture = loader_.load(sourcePath("tests/win/data/two frames.gif"));
+  PictureRef picture = loader_.load(sourcePath("tests/data/two frames.gif"));
   Win32Application app;
   Win32ShowWindow window(app);
   // Natural size, so the copy is exact: the first frame is red, the second blue.
@@ -149,7 +149,7 @@ TEST_F(Pictures, GifShowsItsFirstFrame) {
 TEST_F(Pictures, LargePhotoShrinksWholeAndTheSameOnEveryDraw) {
   // Four quadrants: red, green / blue, white. Whether the decoder shrinks it while decoding
   // or GDI does, the whole picture lands in the drawn rectangle the right way round.
-  PictureRef picture = loader_.load(sourcePath("tests/win/data/quadrants 3000x1500.jpg"));
+  PictureRef picture = loader_.load(sourcePath("tests/data/quadrants 3000x1500.jpg"));
   EXPECT_EQ(picture->widthHimetric(), std::lround(3000 * 2540.0 / screenDpi()));
   Win32Application app;
   Win32ShowWindow window(app);
@@ -172,7 +172,7 @@ TEST_F(Pictures, LargePhotoShrinksWholeAndTheSameOnEveryDraw) {
 
 TEST_F(Pictures, FileNamesOutsideTheAnsiCodePageLoad) {
   const std::wstring name = L"\x041A\x0430\x0440\x0442\x0438\x043D\x0430 \x5199\x771F.bmp";
-  const std::string path = write(name, readFile(sourcePath("samples/02 meadow.bmp")));
+  const std::string path = write(name, readFile(sourcePath("tests/data/02 meadow.bmp")));
   PictureRef picture = loader_.load(path);
   EXPECT_EQ(picture->widthHimetric(), std::lround(400 * 2540.0 / screenDpi()));
 }
