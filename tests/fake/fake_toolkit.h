@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory toolkit that drives the logic natively: a controllable clock, screen, command
-// line, folders and settings, and a record of what the logic did to its windows.
+// line, folders and settings, and a record of what the logic did to its windows. It shares the
+// timer and file-list rules with the Win32 toolkit and keeps only what tests look at.
 #include <deque>
 #include <functional>
 #include <map>
@@ -8,12 +9,11 @@
 #include <vector>
 
 #include "toolkit/failure.h"
+#include "toolkit/file_names.h"
+#include "toolkit/timer_rule.h"
 #include "toolkit/toolkit.h"
 
 namespace qm::fake {
-
-// FakeApplication::end throws ProgramEnded, so that a test sees the program end where it did.
-using qm::ProgramEnded;
 
 struct MessageBoxShown {
   std::string text;
@@ -24,20 +24,20 @@ struct MessageBoxShown {
 class FakeApplication : public Application {
  public:
   std::string title() const override { return "Quillmoor Screen Saver"; }
-  std::string exeDirectory() const override { return exeDir; }
+  std::string exeDirectory() const override { return "C:\\Saver"; }
   bool previousInstance() const override { return anotherCopyRuns; }
   std::string commandLine() const override { return arguments; }
   void doEvents() override;
+  // Throws ProgramEnded, so that a test sees the program end where it did.
   [[noreturn]] void end() override;
   int localHour() const override { return hour; }
-  int32_t showCursor(bool show) override;
-  void messageBox(const std::string& text, int style, const std::string& title) override;
-
-  // Queues an event that the next doEvents (or runPending) delivers.
+  int32_t showCursor(bool show) override { return cursorCounter += show ? 1 : -1; }
+  void messageBox(const std::string& text, int style, const std::string& title) override {
+    messageBoxes.push_back({text, style, title});
+  }
+  // Queues an event that the next doEvents delivers.
   void post(std::function<void()> event) { pending.push_back(std::move(event)); }
-  void runPending() { doEvents(); }
 
-  std::string exeDir = "C:\\Saver";
   bool anotherCopyRuns = false;
   std::string arguments;
   int hour = 9;
@@ -48,28 +48,26 @@ class FakeApplication : public Application {
   std::deque<std::function<void()>> pending;
 };
 
+// 96 DPI: 15 twips to the pixel.
 class FakeScreen : public Screen {
  public:
-  float width() const override { return widthPixels * twipsPerPixel(); }
-  float height() const override { return heightPixels * twipsPerPixel(); }
-  float twipsPerPixel() const { return 1440.0f / static_cast<float>(dpi); }
+  float width() const override { return static_cast<float>(widthPixels) * 15; }
+  float height() const override { return static_cast<float>(heightPixels) * 15; }
   int widthPixels = 1024;
   int heightPixels = 768;
-  int dpi = 96;
 };
 
 class FakeWindow : public Window {
  public:
-  FakeWindow(FakeApplication& app, FakeScreen& screen, int& showsOfAllWindows)
-      : app_(app), screen_(screen), showsOfAllWindows_(showsOfAllWindows) {}
+  FakeWindow(FakeApplication& app, FakeScreen& screen) : app_(app), screen_(screen) {}
   void setEvents(WindowEvents events) override { events_ = std::move(events); }
   void show() override;
   void hide() override { visible = false; }
   void unload() override;
-  void clear() override { ++clears; drawn.clear(); }
-  void drawPicture(const Picture& picture, float x, float y, float w, float h) override;
-  float himetricToTwipsX(float himetric) const override { return himetric * 1440.0f / 2540.0f; }
-  float himetricToTwipsY(float himetric) const override { return himetric * 1440.0f / 2540.0f; }
+  void clear() override { ++clears, drawn.clear(); }
+  void drawPicture(const Picture& picture, float x, float y, float w, float h) override {
+    drawn.push_back({&picture, x, y, w, h});
+  }
   int32_t backColor() const override { return backColour; }
   void setBackColor(int32_t colour) override { backColour = colour; }
   float scaleWidth() const override { return screen_.width(); }
@@ -77,8 +75,8 @@ class FakeWindow : public Window {
 
   // User input and system events, delivered through the dispatcher as the real loop does.
   void pressKey(int character);
-  void moveMouse();
-  void activateBySystem();
+  void moveMouse() { dispatchEvent(app_, events_.mouseMove); }
+  void activateBySystem() { dispatchEvent(app_, events_.activate); }
 
   struct Drawing {
     const Picture* picture;
@@ -86,7 +84,6 @@ class FakeWindow : public Window {
   };
   bool visible = false;
   bool unloaded = false;
-  int shows = 0;
   int clears = 0;
   int32_t backColour = 0;
   std::vector<Drawing> drawn;
@@ -94,34 +91,13 @@ class FakeWindow : public Window {
  private:
   FakeApplication& app_;
   FakeScreen& screen_;
-  int& showsOfAllWindows_;
   WindowEvents events_;
-};
-
-class FakeTimer : public Timer {
- public:
-  explicit FakeTimer(FakeApplication& app) : app_(app) {}
-  void setTick(std::function<void()> tick) override { tick_ = std::move(tick); }
-  int32_t interval() const override { return interval_; }
-  void setInterval(int32_t milliseconds) override;
-  bool enabled() const override { return enabled_; }
-  void setEnabled(bool enabled) override { enabled_ = enabled; }
-  // One tick, as the message loop would deliver it: none while disabled or at Interval 0, and
-  // none inside a tick of the same timer.
-  bool fire();
-
- private:
-  FakeApplication& app_;
-  std::function<void()> tick_;
-  int32_t interval_ = 0;
-  bool enabled_ = false;
-  bool ticking_ = false;
 };
 
 class FakeLabel : public Label {
  public:
-  explicit FakeLabel(const LabelStyle& created)
-      : style(created), caption_(created.caption), left_(created.left), top_(created.top) {}
+  explicit FakeLabel(const LabelStyle& style)
+      : caption_(style.caption), left_(style.left), top_(style.top) {}
   bool visible() const override { return visible_; }
   void setVisible(bool visible) override { visible_ = visible; }
   std::string caption() const override { return caption_; }
@@ -130,56 +106,38 @@ class FakeLabel : public Label {
   void setLeft(float twips) override { left_ = twips; }
   float top() const override { return top_; }
   void setTop(float twips) override { top_ = twips; }
-  const LabelStyle style;
 
  private:
   bool visible_ = false;
   std::string caption_;
-  float left_;
-  float top_;
+  float left_, top_;
 };
 
-// Folders by path (with or without a final "\"), each a list of entries.
-struct FakeEntry {
-  std::string name;
-  bool directory = false;
-  bool hidden = false;
-};
-using FakeFolders = std::map<std::string, std::vector<FakeEntry>>;
+// The files of each folder by path, without a final "\" (a drive's root keeps it).
+using FakeFolders = std::map<std::string, std::vector<std::string>>;
 
-class FakeFileList : public FileList {
+class FakeFileList : public FolderFileList {
  public:
   FakeFileList(const FakeFolders& folders, std::string pattern)
-      : folders_(folders), pattern_(std::move(pattern)) {}
-  std::string path() const override { return path_; }
-  void setPath(const std::string& path) override;
-  std::string pattern() const override { return pattern_; }
-  void setPattern(const std::string& pattern) override { pattern_ = pattern; }
-  int16_t listCount() const override { return static_cast<int16_t>(names_.size()); }
-  std::string list(int16_t index) const override;
+      : FolderFileList(std::move(pattern)), folders_(folders) {}
 
  private:
+  bool readFolder(const std::string& folder, std::vector<std::string>& names) const override;
   const FakeFolders& folders_;
-  std::string pattern_;
-  std::string path_;
-  std::vector<std::string> names_;
 };
 
-// The settings dialog: shown, closed by the user, unloaded. Every event runs through the
-// dispatcher, as the real window's do.
+// The settings dialog; every event runs through the dispatcher, as the real window's do.
 class FakeDialog : public Dialog {
  public:
-  FakeDialog(FakeApplication& app, std::string created) : caption(std::move(created)), app_(app) {}
+  explicit FakeDialog(FakeApplication& app) : app_(app) {}
   void setEvents(DialogEvents events) override { events_ = std::move(events); }
   void show() override;
   void unload() override;
-  void activateBySystem() { dispatchEvent(app_, events_.activate); }
-  void closeByUser() { dispatchEvent(app_, [this] { unload(); }); }
-
-  const std::string caption;
+  void closeByUser() {
+    dispatchEvent(app_, [this] { unload(); });
+  }
   bool visible = false;
   bool unloaded = false;
-  std::vector<std::string> controls;  // captions of frames, labels, buttons, check boxes
 
  private:
   FakeApplication& app_;
@@ -190,7 +148,9 @@ class FakeButton : public Button {
  public:
   FakeButton(FakeApplication& app, int index) : app_(app), index_(index) {}
   void setClick(std::function<void(int)> click) override { click_ = std::move(click); }
-  void click() { dispatchEvent(app_, [this] { click_(index_); }); }
+  void click() {
+    dispatchEvent(app_, [this] { click_(index_); });
+  }
 
  private:
   FakeApplication& app_;
@@ -200,10 +160,9 @@ class FakeButton : public Button {
 
 class FakeTextBox : public TextBox {
  public:
-  explicit FakeTextBox(const TextBoxStyle& created) : style(created), text_(created.text) {}
+  explicit FakeTextBox(std::string text) : text_(std::move(text)) {}
   std::string text() const override { return text_; }
   void setText(const std::string& text) override { text_ = text; }
-  const TextBoxStyle style;
 
  private:
   std::string text_;
@@ -218,17 +177,22 @@ class FakeCheckBox : public CheckBox {
   int value_ = 0;
 };
 
-// Folders of fake drives; "d:" alone means that drive's current directory.
+// "d:" alone means that drive's current directory.
 class FakeDirList : public DirList {
  public:
   FakeDirList(FakeApplication& app, const FakeFolders& folders,
               const std::map<std::string, std::string>& driveDirectories, std::string start)
-      : app_(app), folders_(folders), driveDirectories_(driveDirectories), path_(std::move(start)) {}
+      : app_(app),
+        folders_(folders),
+        driveDirectories_(driveDirectories),
+        path_(std::move(start)) {}
   std::string path() const override { return path_; }
   void setPath(const std::string& path) override;
   void setChange(std::function<void()> change) override { change_ = std::move(change); }
   // A double click on a folder of the list, as the user does it.
-  void openByUser(const std::string& folder) { dispatchEvent(app_, [&] { setPath(folder); }); }
+  void openByUser(const std::string& folder) {
+    dispatchEvent(app_, [&] { setPath(folder); });
+  }
 
  private:
   FakeApplication& app_;
@@ -244,7 +208,9 @@ class FakeDriveList : public DriveList {
   std::string drive() const override { return drive_; }
   void setDrive(const std::string& drive) override;
   void setChange(std::function<void()> change) override { change_ = std::move(change); }
-  void chooseByUser(const std::string& drive) { dispatchEvent(app_, [&] { setDrive(drive); }); }
+  void chooseByUser(const std::string& drive) {
+    dispatchEvent(app_, [&] { setDrive(drive); });
+  }
 
  private:
   FakeApplication& app_;
@@ -252,6 +218,7 @@ class FakeDriveList : public DriveList {
   std::function<void()> change_;
 };
 
+// Names match without regard to letter case, as the registry's do.
 class FakeSettingsStore : public SettingsStore {
  public:
   std::string read(const std::string& application, const std::string& section,
@@ -260,7 +227,6 @@ class FakeSettingsStore : public SettingsStore {
              const std::string& value) override;
   // Every write in order, as "application/section/key=value", with the letter case used.
   std::vector<std::string> writes;
-  int reads = 0;
 
  private:
   std::map<std::string, std::string> values_;  // by lower-cased "application/section/key"
@@ -268,12 +234,6 @@ class FakeSettingsStore : public SettingsStore {
 
 class FakePictureLoader : public PictureLoader {
  public:
-  struct FakePicture : Picture {
-    FakePicture(int32_t width, int32_t height) : w(width), h(height) {}
-    int32_t widthHimetric() const override { return w; }
-    int32_t heightHimetric() const override { return h; }
-    int32_t w, h;
-  };
   PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override;
   // Pictures by full path, sizes in HIMETRIC; a path mapped to a failure code fails with it.
   std::map<std::string, std::pair<int32_t, int32_t>> pictures;
@@ -314,8 +274,8 @@ class FakeToolkit : public Toolkit {
   std::unique_ptr<FileList> createFileList(const std::string& pattern) override;
   std::unique_ptr<Dialog> createDialog(const std::string& caption, float width,
                                        float height) override;
-  void addFrame(Dialog& dialog, const std::string& caption, const Place& place) override;
-  void addLabel(Dialog& dialog, const std::string& caption, const Place& place) override;
+  void addFrame(Dialog&, const std::string&, const Place&) override {}
+  void addLabel(Dialog&, const std::string&, const Place&) override {}
   std::unique_ptr<Button> createButton(Dialog& dialog, const std::string& caption,
                                        const Place& place, int index) override;
   std::unique_ptr<DriveList> createDriveList(Dialog& dialog, const Place& place) override;
@@ -332,22 +292,17 @@ class FakeToolkit : public Toolkit {
   FakePictureLoader loader;
   FakeResourceReader resourceReader;
   FakeSoundOutput soundOutput;
-  // The executable's own folder exists, empty, unless a test says otherwise.
+  // The executable's own folder, which is also the process's current directory, exists.
   FakeFolders folders{{"C:\\Saver", {}}};
-
-  // Outlives the windows, for runs that end during start-up.
-  int windowShows = 0;
-  // The objects created last, for the test to drive and inspect.
-  FakeWindow* lastWindow = nullptr;
-  std::vector<FakeTimer*> timers;
-  std::vector<FakeLabel*> labels;
-  std::vector<FakeFileList*> fileLists;
-
-  // The process's current directory, and each drive's own current directory.
-  std::string currentDirectory = "C:\\Saver";
+  // Each drive's own current directory.
   std::map<std::string, std::string> driveDirectories{{"c:", "C:\\Saver"}};
+
+  // The objects created, for the test to drive and inspect.
+  FakeWindow* lastWindow = nullptr;
+  std::vector<TimerRule*> timers;  // Timer1, Timer2
+  std::vector<FakeLabel*> labels;
   FakeDialog* lastDialog = nullptr;
-  std::vector<FakeButton*> buttons;  // Command1(0), then Command2
+  std::vector<FakeButton*> buttons;  // Command1, Command2
   FakeDriveList* driveList = nullptr;
   FakeDirList* dirList = nullptr;
   std::vector<FakeTextBox*> textBoxes;

@@ -1,182 +1,150 @@
 // The settings dialog: what "Change Path" accepts and writes, and how every close ends.
 #include <gtest/gtest.h>
 
-#include "app/slide.h"
-#include "settings/setting_dialog.h"
-#include "tests/fake/fake_toolkit.h"
+#include "tests/unit/program.h"
 
 namespace qm {
 namespace {
 
-using fake::FakeToolkit;
-using fake::ProgramEnded;
-
 using Writes = std::vector<std::string>;
 
-class SettingDialog : public ::testing::Test {
+class SettingDialog : public ::testing::Test, public Program {
  protected:
   SettingDialog() {
-    tk_.folders["C:\\Saver"] = {{"sunset.jpg"}, {"notes.txt"}};
-    tk_.folders["C:\\Pictures"] = {{"a.bmp"}, {"b.gif"}, {"Holiday", true}};
-    tk_.folders["C:\\Pictures\\Holiday"] = {{"beach.JPG"}};
-    tk_.folders["C:\\Only folders"] = {{"one", true}, {"two", true}};
-    tk_.folders["C:\\Other kinds"] = {{"song.mp3"}, {"shot.png"}, {"hidden.jpg", false, true}};
-    tk_.folders["C:\\Metafile"] = {{"drawing.wmf"}};
-    tk_.folders["D:\\"] = {{"root.jpg"}};
-    tk_.driveDirectories["d:"] = "D:\\";
+    tk.folders["C:\\Saver"] = {"sunset.jpg", "notes.txt"};
+    tk.folders["C:\\Pictures"] = {"a.bmp", "b.gif"};
+    tk.folders["C:\\Pictures\\Holiday"] = {"beach.JPG"};
+    tk.folders["C:\\No files"] = {};
+    tk.folders["C:\\Other kinds"] = {"song.mp3", "shot.png"};
+    tk.folders["C:\\Metafile"] = {"drawing.wmf"};
+    tk.folders["D:\\"] = {"root.jpg"};
+    tk.driveDirectories["d:"] = "D:\\";
   }
-  // Starts the program in configuration mode, as Windows does with "/c".
-  void start(const std::string& arguments = "/c") {
-    tk_.application.arguments = arguments;
-    slide_ = std::make_unique<Slide>(tk_, [this] {
-      setting_ = std::make_unique<Setting>(tk_);
-      setting_->show();
-    });
-    startProgram(tk_, *slide_);
-    ASSERT_NE(setting_, nullptr);
+  // Configuration mode, as Windows starts it with "/c", over stored settings it must not show.
+  void open() {
+    tk.store.write("file", "settings", "time", "30");
+    tk.store.write("file", "settings", "background", "16777215");
+    tk.store.writes.clear();
+    ASSERT_FALSE(start("/c"));
+    ASSERT_NE(setting, nullptr);
   }
-  // Clicks a button; true when the program ended in the click.
-  bool click(int button) {
-    try {
-      tk_.buttons.at(static_cast<size_t>(button))->click();
-      return false;
-    } catch (const ProgramEnded&) {
-      return true;
-    }
+  // Clicks Command1 (0, "Change Path") or Command2 (1, "Cancel"); true when the program ended.
+  bool click(size_t button) {
+    return ends([&] { tk.buttons.at(button)->click(); });
   }
-  bool changePath() { return click(0); }
-  std::string text1() const { return tk_.textBoxes.at(0)->text(); }
-  Writes writes() const { return tk_.store.writes; }
-  size_t noGraphicsBoxes() const {
-    size_t count = 0;
-    for (const auto& box : tk_.application.messageBoxes)
-      count += box.text == "No Graphics in this directory to display!" &&
-               box.title == "No Graphics!" && box.style == 48;
-    return count;
+  std::string text1() const { return tk.textBoxes.at(0)->text(); }
+  // The text of the last message box, or empty text.
+  std::string lastBox() const {
+    return tk.application.messageBoxes.empty() ? "" : tk.application.messageBoxes.back().text;
   }
-
-  FakeToolkit tk_;
-  std::unique_ptr<Slide> slide_;
-  std::unique_ptr<Setting> setting_;
 };
 
-TEST_F(SettingDialog, OpensOverTheCurrentDirectoryWithItsOwnDefaultsNotTheStoredOnes) {
-  tk_.store.write("file", "settings", "time", "30");
-  tk_.store.write("file", "settings", "background", "16777215");
-  const int readsBefore = tk_.store.reads;
-  start();
-  EXPECT_FALSE(tk_.lastWindow->visible);
-  EXPECT_TRUE(tk_.lastDialog->visible);
-  EXPECT_EQ(tk_.lastDialog->caption, "Picture Directory setting ");
+TEST_F(SettingDialog, OpensHiddenShowOverTheCurrentDirectoryWithItsOwnDefaults) {
+  open();
+  EXPECT_FALSE(tk.lastWindow->visible);
+  EXPECT_TRUE(tk.lastDialog->visible);
   EXPECT_EQ(text1(), "C:\\Saver");
-  EXPECT_EQ(tk_.textBoxes.at(1)->text(), "8");
-  EXPECT_FALSE(tk_.textBoxes.at(0)->style.enabled);
-  EXPECT_EQ(tk_.checkBox->value(), 0);
-  EXPECT_EQ(tk_.store.reads, readsBefore);
+  EXPECT_EQ(setting->file1().listCount(), 1);
+  EXPECT_EQ(tk.textBoxes.at(1)->text(), "8");
+  EXPECT_EQ(tk.checkBox->value(), 0);
 }
 
-TEST_F(SettingDialog, ChangePathWritesTheThreeValuesInOrderAndEnds) {
-  start();
-  tk_.dirList->openByUser("C:\\Pictures");
-  EXPECT_EQ(text1(), "C:\\Pictures");
-  EXPECT_EQ(setting_->file1().listCount(), 2);
-  tk_.textBoxes.at(1)->setText(" 12x");  // written as typed, not checked
-  tk_.checkBox->setValue(1);
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(writes(), (Writes{"file/Settings/Path=C:\\Pictures\\", "file/settings/time= 12x",
-                              "file/Settings/background=16777215"}));
-  EXPECT_TRUE(tk_.lastDialog->unloaded);
+struct Choice {
+  const char* drive;   // chosen in the drive list, or null
+  const char* folder;  // then opened in the directory list, or null
+  const char* time;    // typed into Text2, or null
+  int check;
+  Writes writes;
+};
+
+class ChangePath : public SettingDialog, public ::testing::WithParamInterface<Choice> {};
+
+TEST_P(ChangePath, WritesFolderTimeAndBackgroundInOrderThenEnds) {
+  const Choice& c = GetParam();
+  open();
+  if (c.drive) tk.driveList->chooseByUser(c.drive);
+  if (c.folder) tk.dirList->openByUser(c.folder);
+  if (c.time) tk.textBoxes.at(1)->setText(c.time);
+  tk.checkBox->setValue(c.check);
+  EXPECT_TRUE(click(0));
+  EXPECT_EQ(tk.store.writes, c.writes);
+  EXPECT_TRUE(tk.lastDialog->unloaded);
 }
 
-TEST_F(SettingDialog, UnchangedDefaultsWriteEightAndBlack) {
-  start();
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(writes(), (Writes{"file/Settings/Path=C:\\Saver\\", "file/settings/time=8",
-                              "file/Settings/background=0"}));
-}
-
-TEST_F(SettingDialog, FinalSeparatorIsAddedOnceAndADriveRootKeepsItsOwn) {
-  start();
-  tk_.driveList->chooseByUser("d:");
-  EXPECT_EQ(setting_->dir1().path(), "D:\\");
-  EXPECT_EQ(text1(), "D:\\");
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(writes().at(0), "file/Settings/Path=D:\\");
-}
-
-TEST_F(SettingDialog, EmptyPathTextGetsASeparatorAndIsNotAFolder) {
-  start();
-  tk_.textBoxes.at(0)->setText("");
-  // "\" alone names no folder of the list: the failure goes to the dispatcher, nothing written.
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(setting_->settingsPath(), "\\");
-  EXPECT_TRUE(writes().empty());
-  ASSERT_EQ(tk_.application.messageBoxes.size(), 1u);
-  EXPECT_EQ(tk_.application.messageBoxes[0].text.rfind("Error 76: ", 0), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Choices, ChangePath,
+    ::testing::Values(Choice{nullptr,
+                             nullptr,
+                             nullptr,
+                             0,
+                             {"file/Settings/Path=C:\\Saver\\", "file/settings/time=8",
+                              "file/Settings/background=0"}},
+                      Choice{nullptr,
+                             "C:\\Pictures",
+                             " 12x",
+                             1,  // written as typed, not checked
+                             {"file/Settings/Path=C:\\Pictures\\", "file/settings/time= 12x",
+                              "file/Settings/background=16777215"}},
+                      Choice{"d:",
+                             nullptr,
+                             nullptr,
+                             0,  // a drive's root keeps its one separator
+                             {"file/Settings/Path=D:\\", "file/settings/time=8",
+                              "file/Settings/background=0"}},
+                      Choice{nullptr,
+                             "C:\\Metafile",
+                             nullptr,
+                             0,  // a lone metafile counts as a picture
+                             {"file/Settings/Path=C:\\Metafile\\", "file/settings/time=8",
+                              "file/Settings/background=0"}}));
 
 TEST_F(SettingDialog, FolderWithoutPicturesIsRefusedAndTheDialogStays) {
-  start();
-  for (const char* folder : {"C:\\Only folders", "C:\\Other kinds"}) {
-    SCOPED_TRACE(folder);
-    tk_.dirList->openByUser(folder);
-    EXPECT_FALSE(changePath());
-    EXPECT_TRUE(tk_.lastDialog->visible);
-    EXPECT_EQ(setting_->settingsPath(), std::string(folder) + "\\");
+  open();
+  for (const char* folder : {"C:\\No files", "C:\\Other kinds"}) {
+    tk.dirList->openByUser(folder);
+    EXPECT_FALSE(click(0)) << folder;
+    EXPECT_TRUE(tk.lastDialog->visible) << folder;
+    ASSERT_EQ(tk.application.messageBoxes.size(), 1u);
+    EXPECT_EQ(tk.application.messageBoxes[0].text, "No Graphics in this directory to display!");
+    EXPECT_EQ(tk.application.messageBoxes[0].title, "No Graphics!");
+    EXPECT_EQ(tk.application.messageBoxes[0].style, 48);
+    tk.application.messageBoxes.clear();
   }
-  EXPECT_EQ(noGraphicsBoxes(), 2u);
-  EXPECT_TRUE(writes().empty());
-
+  EXPECT_TRUE(tk.store.writes.empty());
   // The next click starts afresh from the folder shown now.
-  tk_.dirList->openByUser("C:\\Pictures\\Holiday");
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(writes().at(0), "file/Settings/Path=C:\\Pictures\\Holiday\\");
+  tk.dirList->openByUser("C:\\Pictures\\Holiday");
+  EXPECT_TRUE(click(0));
+  EXPECT_EQ(tk.store.writes.at(0), "file/Settings/Path=C:\\Pictures\\Holiday\\");
 }
 
-TEST_F(SettingDialog, ALoneMetafileIsAccepted) {
-  start();
-  tk_.dirList->openByUser("C:\\Metafile");
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(writes().at(0), "file/Settings/Path=C:\\Metafile\\");
+class NoFolder : public SettingDialog, public ::testing::WithParamInterface<const char*> {};
+
+// Empty text becomes "\", which names no folder; a folder may also go before the click.
+TEST_P(NoFolder, ReachesTheDispatcherBeforeAnyWrite) {
+  open();
+  tk.textBoxes.at(0)->setText(GetParam());
+  EXPECT_TRUE(click(0));
+  EXPECT_TRUE(tk.store.writes.empty());
+  EXPECT_EQ(lastBox().rfind("Error 76: ", 0), 0u) << lastBox();
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, NoFolder, ::testing::Values("", "C:\\Gone"));
+
+TEST_F(SettingDialog, ADriveNotReadyReachesTheDispatcher) {
+  open();
+  EXPECT_TRUE(ends([this] { tk.driveList->chooseByUser("a:"); }));
+  EXPECT_EQ(lastBox().rfind("Error 68: ", 0), 0u) << lastBox();
 }
 
 TEST_F(SettingDialog, CancelAndCloseWriteNothingAndEnd) {
-  start();
-  tk_.checkBox->setValue(1);
+  open();
+  tk.checkBox->setValue(1);
   EXPECT_TRUE(click(1));
-  EXPECT_TRUE(writes().empty());
-  EXPECT_TRUE(tk_.application.ended);
-
-  FakeToolkit other;
-  other.application.arguments = "/c";
-  std::unique_ptr<Setting> setting;
-  Slide slide(other, [&] {
-    setting = std::make_unique<Setting>(other);
-    setting->show();
-  });
-  startProgram(other, slide);
-  EXPECT_THROW(other.lastDialog->closeByUser(), ProgramEnded);
-  EXPECT_TRUE(other.store.writes.empty());
-}
-
-TEST_F(SettingDialog, AFolderGoneBeforeTheClickReachesTheDispatcherBeforeAnyWrite) {
-  start();
-  tk_.dirList->openByUser("C:\\Pictures");
-  tk_.folders.erase("C:\\Pictures\\Holiday");
-  tk_.textBoxes.at(0)->setText("C:\\Pictures\\Holiday");
-  EXPECT_TRUE(changePath());
-  EXPECT_TRUE(writes().empty());
-  EXPECT_EQ(tk_.application.messageBoxes.at(0).text.rfind("Error 76: ", 0), 0u);
-}
-
-TEST_F(SettingDialog, ADriveNotReadyReachesTheDispatcher) {
-  start();
-  try {
-    tk_.driveList->chooseByUser("a:");
-  } catch (const ProgramEnded&) {
-  }
-  EXPECT_TRUE(tk_.application.ended);
-  EXPECT_EQ(tk_.application.messageBoxes.at(0).text.rfind("Error 68: ", 0), 0u);
+  EXPECT_TRUE(tk.store.writes.empty());
+  Program other;
+  ASSERT_FALSE(other.start("/c"));
+  EXPECT_TRUE(ends([&] { other.tk.lastDialog->closeByUser(); }));
+  EXPECT_TRUE(other.tk.store.writes.empty());
 }
 
 }  // namespace
