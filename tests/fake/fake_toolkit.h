@@ -27,9 +27,18 @@ class FakeApplication : public Application {
   std::string exeDirectory() const override { return "C:\\Saver"; }
   bool previousInstance() const override { return anotherCopyRuns; }
   std::string commandLine() const override { return arguments; }
-  void doEvents() override;
+  // Runs only what is pending now; events posted by these run at the next yield.
+  void doEvents() override {
+    ++doEventsCalls;
+    std::deque<std::function<void()>> now;
+    now.swap(pending);
+    for (auto& event : now) dispatchEvent(*this, event);
+  }
   // Throws ProgramEnded, so that a test sees the program end where it did.
-  [[noreturn]] void end() override;
+  [[noreturn]] void end() override {
+    ended = true;
+    throw ProgramEnded{};
+  }
   int localHour() const override { return hour; }
   int32_t showCursor(bool show) override { return cursorCounter += show ? 1 : -1; }
   void messageBox(const std::string& text, int style, const std::string& title) override {
@@ -49,191 +58,182 @@ class FakeApplication : public Application {
 };
 
 // 96 DPI: 15 twips to the pixel.
-class FakeScreen : public Screen {
- public:
+struct FakeScreen : Screen {
   float width() const override { return static_cast<float>(widthPixels) * 15; }
   float height() const override { return static_cast<float>(heightPixels) * 15; }
   int widthPixels = 1024;
   int heightPixels = 768;
 };
 
-class FakeWindow : public Window {
- public:
-  FakeWindow(FakeApplication& app, FakeScreen& screen) : app_(app), screen_(screen) {}
-  void setEvents(WindowEvents events) override { events_ = std::move(events); }
-  void show() override;
+// User input and system events arrive through the dispatcher, as the real loop delivers them.
+struct FakeWindow : Window {
+  FakeWindow(FakeApplication& application, FakeScreen& display)
+      : app(application), screen(display) {}
+  void setEvents(WindowEvents handlers) override { events = std::move(handlers); }
+  void show() override {
+    visible = true;
+    activateBySystem();
+  }
   void hide() override { visible = false; }
-  void unload() override;
-  void clear() override { ++clears, drawn.clear(); }
+  void unload() override {
+    unloaded = true;
+    visible = false;
+    if (events.unload) events.unload();
+  }
+  void clear() override {
+    ++clears;
+    drawn.clear();
+  }
   void drawPicture(const Picture& picture, float x, float y, float w, float h) override {
     drawn.push_back({&picture, x, y, w, h});
   }
   int32_t backColor() const override { return backColour; }
   void setBackColor(int32_t colour) override { backColour = colour; }
-  float scaleWidth() const override { return screen_.width(); }
-  float scaleHeight() const override { return screen_.height(); }
-
-  // User input and system events, delivered through the dispatcher as the real loop does.
-  void pressKey(int character);
-  void moveMouse() { dispatchEvent(app_, events_.mouseMove); }
-  void activateBySystem() { dispatchEvent(app_, events_.activate); }
+  float scaleWidth() const override { return screen.width(); }
+  float scaleHeight() const override { return screen.height(); }
+  void pressKey(int character) {
+    dispatchEvent(app, [&] { events.keyPress(character); });
+  }
+  void moveMouse() { dispatchEvent(app, events.mouseMove); }
+  void activateBySystem() { dispatchEvent(app, events.activate); }
 
   struct Drawing {
     const Picture* picture;
     float x, y, w, h;
   };
+  FakeApplication& app;
+  FakeScreen& screen;
+  WindowEvents events;
   bool visible = false;
   bool unloaded = false;
   int clears = 0;
   int32_t backColour = 0;
   std::vector<Drawing> drawn;
-
- private:
-  FakeApplication& app_;
-  FakeScreen& screen_;
-  WindowEvents events_;
 };
 
-class FakeLabel : public Label {
- public:
-  explicit FakeLabel(const LabelStyle& style)
-      : caption_(style.caption), left_(style.left), top_(style.top) {}
-  bool visible() const override { return visible_; }
-  void setVisible(bool visible) override { visible_ = visible; }
-  std::string caption() const override { return caption_; }
-  void setCaption(const std::string& caption) override { caption_ = caption; }
-  float left() const override { return left_; }
-  void setLeft(float twips) override { left_ = twips; }
-  float top() const override { return top_; }
-  void setTop(float twips) override { top_ = twips; }
-
- private:
-  bool visible_ = false;
-  std::string caption_;
-  float left_, top_;
+struct FakeLabel : Label {
+  explicit FakeLabel(const LabelStyle& style) : text(style.caption), x(style.left), y(style.top) {}
+  bool visible() const override { return shown; }
+  void setVisible(bool visible) override { shown = visible; }
+  std::string caption() const override { return text; }
+  void setCaption(const std::string& caption) override { text = caption; }
+  float left() const override { return x; }
+  void setLeft(float twips) override { x = twips; }
+  float top() const override { return y; }
+  void setTop(float twips) override { y = twips; }
+  bool shown = false;
+  std::string text;
+  float x, y;
 };
 
 // The files of each folder by path, without a final "\" (a drive's root keeps it).
 using FakeFolders = std::map<std::string, std::vector<std::string>>;
 
-class FakeFileList : public FolderFileList {
- public:
-  FakeFileList(const FakeFolders& folders, std::string pattern)
-      : FolderFileList(std::move(pattern)), folders_(folders) {}
-
- private:
-  bool readFolder(const std::string& folder, std::vector<std::string>& names) const override;
-  const FakeFolders& folders_;
+struct FakeFileList : FolderFileList {
+  FakeFileList(const FakeFolders& all, std::string pattern)
+      : FolderFileList(std::move(pattern)), folders(all) {}
+  bool readFolder(const std::string& folder, std::vector<std::string>& names) const override {
+    auto found = folders.find(folder);
+    if (found != folders.end()) names = found->second;
+    return found != folders.end();
+  }
+  const FakeFolders& folders;
 };
 
-// The settings dialog; every event runs through the dispatcher, as the real window's do.
-class FakeDialog : public Dialog {
- public:
-  explicit FakeDialog(FakeApplication& app) : app_(app) {}
-  void setEvents(DialogEvents events) override { events_ = std::move(events); }
-  void show() override;
-  void unload() override;
-  void closeByUser() {
-    dispatchEvent(app_, [this] { unload(); });
+// The settings dialog and its controls; the user's actions run through the dispatcher.
+struct FakeDialog : Dialog {
+  explicit FakeDialog(FakeApplication& application) : app(application) {}
+  void setEvents(DialogEvents handlers) override { events = std::move(handlers); }
+  void show() override {
+    visible = true;
+    dispatchEvent(app, events.activate);
   }
+  void unload() override {
+    visible = false;
+    unloaded = true;  // before the handler, which may end the program
+    if (events.unload) events.unload();
+  }
+  void closeByUser() {
+    dispatchEvent(app, [this] { unload(); });
+  }
+  FakeApplication& app;
+  DialogEvents events;
   bool visible = false;
   bool unloaded = false;
-
- private:
-  FakeApplication& app_;
-  DialogEvents events_;
 };
 
-class FakeButton : public Button {
- public:
-  FakeButton(FakeApplication& app, int index) : app_(app), index_(index) {}
-  void setClick(std::function<void(int)> click) override { click_ = std::move(click); }
+struct FakeButton : Button {
+  FakeButton(FakeApplication& application, int arrayIndex) : app(application), index(arrayIndex) {}
+  void setClick(std::function<void(int)> handler) override { click_ = std::move(handler); }
   void click() {
-    dispatchEvent(app_, [this] { click_(index_); });
+    dispatchEvent(app, [this] { click_(index); });
   }
-
- private:
-  FakeApplication& app_;
-  int index_;
+  FakeApplication& app;
+  int index;
   std::function<void(int)> click_;
 };
 
-class FakeTextBox : public TextBox {
- public:
-  explicit FakeTextBox(std::string text) : text_(std::move(text)) {}
-  std::string text() const override { return text_; }
-  void setText(const std::string& text) override { text_ = text; }
-
- private:
-  std::string text_;
+struct FakeTextBox : TextBox {
+  explicit FakeTextBox(const TextBoxStyle& style) : value(style.text) {}
+  std::string text() const override { return value; }
+  void setText(const std::string& text) override { value = text; }
+  std::string value;
 };
 
-class FakeCheckBox : public CheckBox {
- public:
-  int value() const override { return value_; }
-  void setValue(int value) override { value_ = value; }
-
- private:
-  int value_ = 0;
+struct FakeCheckBox : CheckBox {
+  int value() const override { return checked; }
+  void setValue(int value) override { checked = value; }
+  int checked = 0;
 };
 
-// "d:" alone means that drive's current directory.
-class FakeDirList : public DirList {
- public:
-  FakeDirList(FakeApplication& app, const FakeFolders& folders,
-              const std::map<std::string, std::string>& driveDirectories, std::string start)
-      : app_(app),
-        folders_(folders),
-        driveDirectories_(driveDirectories),
-        path_(std::move(start)) {}
-  std::string path() const override { return path_; }
+// "d:" alone means that drive's current directory; an unknown drive is not ready.
+struct FakeDirList : DirList {
+  FakeDirList(FakeApplication& application, const FakeFolders& all,
+              const std::map<std::string, std::string>& driveDirectories)
+      : app(application), folders(all), drives(driveDirectories) {}
+  std::string path() const override { return current; }
   void setPath(const std::string& path) override;
-  void setChange(std::function<void()> change) override { change_ = std::move(change); }
+  void setChange(std::function<void()> handler) override { change = std::move(handler); }
   // A double click on a folder of the list, as the user does it.
   void openByUser(const std::string& folder) {
-    dispatchEvent(app_, [&] { setPath(folder); });
+    dispatchEvent(app, [&] { setPath(folder); });
   }
-
- private:
-  FakeApplication& app_;
-  const FakeFolders& folders_;
-  const std::map<std::string, std::string>& driveDirectories_;
-  std::string path_;
-  std::function<void()> change_;
+  FakeApplication& app;
+  const FakeFolders& folders;
+  const std::map<std::string, std::string>& drives;
+  std::string current = "C:\\Saver";
+  std::function<void()> change;
 };
 
-class FakeDriveList : public DriveList {
- public:
-  FakeDriveList(FakeApplication& app, std::string drive) : app_(app), drive_(std::move(drive)) {}
-  std::string drive() const override { return drive_; }
-  void setDrive(const std::string& drive) override;
-  void setChange(std::function<void()> change) override { change_ = std::move(change); }
-  void chooseByUser(const std::string& drive) {
-    dispatchEvent(app_, [&] { setDrive(drive); });
+struct FakeDriveList : DriveList {
+  explicit FakeDriveList(FakeApplication& application) : app(application) {}
+  std::string drive() const override { return current; }
+  void setDrive(const std::string& drive) override {
+    if (drive == current) return;
+    current = drive;
+    if (change) change();
   }
-
- private:
-  FakeApplication& app_;
-  std::string drive_;
-  std::function<void()> change_;
+  void setChange(std::function<void()> handler) override { change = std::move(handler); }
+  void chooseByUser(const std::string& drive) {
+    dispatchEvent(app, [&] { setDrive(drive); });
+  }
+  FakeApplication& app;
+  std::string current = "c:";
+  std::function<void()> change;
 };
 
 // Names match without regard to letter case, as the registry's do.
-class FakeSettingsStore : public SettingsStore {
- public:
+struct FakeSettingsStore : SettingsStore {
   std::string read(const std::string& application, const std::string& section,
                    const std::string& key, const std::string& defaultValue) override;
   void write(const std::string& application, const std::string& section, const std::string& key,
              const std::string& value) override;
   // Every write in order, as "application/section/key=value", with the letter case used.
   std::vector<std::string> writes;
-
- private:
-  std::map<std::string, std::string> values_;  // by lower-cased "application/section/key"
+  std::map<std::string, std::string> values;  // by lower-cased "application/section/key"
 };
 
-class FakePictureLoader : public PictureLoader {
- public:
+struct FakePictureLoader : PictureLoader {
   PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override;
   // Pictures by full path, sizes in HIMETRIC; a path mapped to a failure code fails with it.
   std::map<std::string, std::pair<int32_t, int32_t>> pictures;
@@ -242,24 +242,32 @@ class FakePictureLoader : public PictureLoader {
   std::vector<Extent> drawnSizes;  // what each successful load was told it will be drawn at
 };
 
-class FakeResourceReader : public ResourceReader {
- public:
-  std::vector<uint8_t> read(const char* type, int16_t id) override;
+struct FakeResourceReader : ResourceReader {
+  std::vector<uint8_t> read(const char* type, int16_t id) override {
+    auto found = sounds.find(id);
+    if (std::string(type) != "ATM_SOUND" || found == sounds.end())
+      throw Failure(ErrorCode::kResourceNotFound);
+    return found->second;
+  }
   std::map<int16_t, std::vector<uint8_t>> sounds;  // "ATM_SOUND" resources by id
 };
 
-class FakeSoundOutput : public SoundOutput {
- public:
-  bool play(const uint8_t* image, uint32_t flags) override;
-  bool bindingFails = false;
-  bool refuses = false;
+struct FakeSoundOutput : SoundOutput {
+  bool play(const uint8_t* image, uint32_t flags) override {
+    if (bindingFails) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");
+    requests.push_back({image, flags});
+    return !refuses;
+  }
   struct Request {
     const uint8_t* image;
     uint32_t flags;
   };
+  bool bindingFails = false;
+  bool refuses = false;
   std::vector<Request> requests;
 };
 
+// Every object it makes stays reachable here for the test to drive and inspect.
 class FakeToolkit : public Toolkit {
  public:
   Application& app() override { return application; }
@@ -268,23 +276,44 @@ class FakeToolkit : public Toolkit {
   PictureLoader& pictures() override { return loader; }
   ResourceReader& resources() override { return resourceReader; }
   SoundOutput& sound() override { return soundOutput; }
-  std::unique_ptr<Window> createShowWindow() override;
-  std::unique_ptr<Timer> createTimer(Window& owner) override;
-  std::unique_ptr<Label> createLabel(Window& owner, const LabelStyle& style) override;
-  std::unique_ptr<FileList> createFileList(const std::string& pattern) override;
-  std::unique_ptr<Dialog> createDialog(const std::string& caption, float width,
-                                       float height) override;
+  std::unique_ptr<Window> createShowWindow() override {
+    return kept(lastWindow, application, display);
+  }
+  std::unique_ptr<Timer> createTimer(Window&) override { return kept(timers, application); }
+  std::unique_ptr<Label> createLabel(Window&, const LabelStyle& style) override {
+    return kept(labels, style);
+  }
+  std::unique_ptr<FileList> createFileList(const std::string& pattern) override {
+    return std::make_unique<FakeFileList>(folders, pattern);
+  }
+  std::unique_ptr<Dialog> createDialog(const std::string&, float, float) override {
+    return kept(lastDialog, application);
+  }
   void addFrame(Dialog&, const std::string&, const Place&) override {}
   void addLabel(Dialog&, const std::string&, const Place&) override {}
-  std::unique_ptr<Button> createButton(Dialog& dialog, const std::string& caption,
-                                       const Place& place, int index) override;
-  std::unique_ptr<DriveList> createDriveList(Dialog& dialog, const Place& place) override;
-  std::unique_ptr<DirList> createDirList(Dialog& dialog, const Place& place) override;
-  std::unique_ptr<FileList> createFileListBox(Dialog& dialog, const std::string& pattern,
-                                              const Place& place) override;
-  std::unique_ptr<TextBox> createTextBox(Dialog& dialog, const TextBoxStyle& style) override;
-  std::unique_ptr<CheckBox> createCheckBox(Dialog& dialog, const std::string& caption,
-                                           const Place& place) override;
+  std::unique_ptr<Button> createButton(Dialog&, const std::string&, const Place&,
+                                       int index) override {
+    return kept(buttons, application, index);
+  }
+  std::unique_ptr<DriveList> createDriveList(Dialog&, const Place&) override {
+    return kept(driveList, application);
+  }
+  std::unique_ptr<DirList> createDirList(Dialog&, const Place&) override {
+    return kept(dirList, application, folders, driveDirectories);
+  }
+  // Over the process's current directory, the executable's own.
+  std::unique_ptr<FileList> createFileListBox(Dialog&, const std::string& pattern,
+                                              const Place&) override {
+    std::unique_ptr<FileList> list = createFileList(pattern);
+    list->setPath("C:\\Saver");
+    return list;
+  }
+  std::unique_ptr<TextBox> createTextBox(Dialog&, const TextBoxStyle& style) override {
+    return kept(textBoxes, style);
+  }
+  std::unique_ptr<CheckBox> createCheckBox(Dialog&, const std::string&, const Place&) override {
+    return kept(checkBox);
+  }
 
   FakeApplication application;
   FakeScreen display;
@@ -292,12 +321,10 @@ class FakeToolkit : public Toolkit {
   FakePictureLoader loader;
   FakeResourceReader resourceReader;
   FakeSoundOutput soundOutput;
-  // The executable's own folder, which is also the process's current directory, exists.
+  // The executable's own folder, which is also the current directory, exists.
   FakeFolders folders{{"C:\\Saver", {}}};
-  // Each drive's own current directory.
   std::map<std::string, std::string> driveDirectories{{"c:", "C:\\Saver"}};
 
-  // The objects created, for the test to drive and inspect.
   FakeWindow* lastWindow = nullptr;
   std::vector<TimerRule*> timers;  // Timer1, Timer2
   std::vector<FakeLabel*> labels;
@@ -307,6 +334,20 @@ class FakeToolkit : public Toolkit {
   FakeDirList* dirList = nullptr;
   std::vector<FakeTextBox*> textBoxes;
   FakeCheckBox* checkBox = nullptr;
+
+ private:
+  template <class T, class... Args>
+  static std::unique_ptr<T> kept(T*& last, Args&&... args) {
+    auto made = std::make_unique<T>(std::forward<Args>(args)...);
+    last = made.get();
+    return made;
+  }
+  template <class T, class... Args>
+  static std::unique_ptr<T> kept(std::vector<T*>& all, Args&&... args) {
+    auto made = std::make_unique<T>(std::forward<Args>(args)...);
+    all.push_back(made.get());
+    return made;
+  }
 };
 
 }  // namespace qm::fake
