@@ -13,11 +13,7 @@ std::string lower(std::string text) {
 
 void FakeDirList::setPath(const std::string& path) {
   std::string full = path;
-  if (full.size() == 2 && full[1] == ':') {
-    auto drive = drives.find(lower(full));
-    if (drive == drives.end()) throw Failure(ErrorCode::kDeviceUnavailable, path);
-    full = drive->second;
-  }
+  if (full.size() == 2 && full[1] == ':') full = drives.at(lower(full));
   full = withoutFinalSeparator(full);
   if (folders.find(full) == folders.end()) throw Failure(ErrorCode::kPathNotFound, path);
   if (full == current) return;

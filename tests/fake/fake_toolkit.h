@@ -65,14 +65,14 @@ struct FakeScreen : Screen {
   int heightPixels = 768;
 };
 
-// User input and system events arrive through the dispatcher, as the real loop delivers them.
+// Its events are handed to the test, which delivers them as the user or the system would.
 struct FakeWindow : Window {
   FakeWindow(FakeApplication& application, FakeScreen& display)
       : app(application), screen(display) {}
   void setEvents(WindowEvents handlers) override { events = std::move(handlers); }
   void show() override {
     visible = true;
-    activateBySystem();
+    dispatchEvent(app, events.activate);
   }
   void hide() override { visible = false; }
   void unload() override {
@@ -91,12 +91,6 @@ struct FakeWindow : Window {
   void setBackColor(int32_t colour) override { backColour = colour; }
   float scaleWidth() const override { return screen.width(); }
   float scaleHeight() const override { return screen.height(); }
-  void pressKey(int character) {
-    dispatchEvent(app, [&] { events.keyPress(character); });
-  }
-  void moveMouse() { dispatchEvent(app, events.mouseMove); }
-  void activateBySystem() { dispatchEvent(app, events.activate); }
-
   struct Drawing {
     const Picture* picture;
     float x, y, w, h;
@@ -140,7 +134,7 @@ struct FakeFileList : FolderFileList {
   const FakeFolders& folders;
 };
 
-// The settings dialog and its controls; the user's actions run through the dispatcher.
+// The settings dialog and its controls.
 struct FakeDialog : Dialog {
   explicit FakeDialog(FakeApplication& application) : app(application) {}
   void setEvents(DialogEvents handlers) override { events = std::move(handlers); }
@@ -153,9 +147,6 @@ struct FakeDialog : Dialog {
     unloaded = true;  // before the handler, which may end the program
     if (events.unload) events.unload();
   }
-  void closeByUser() {
-    dispatchEvent(app, [this] { unload(); });
-  }
   FakeApplication& app;
   DialogEvents events;
   bool visible = false;
@@ -163,14 +154,11 @@ struct FakeDialog : Dialog {
 };
 
 struct FakeButton : Button {
-  FakeButton(FakeApplication& application, int arrayIndex) : app(application), index(arrayIndex) {}
-  void setClick(std::function<void(int)> handler) override { click_ = std::move(handler); }
-  void click() {
-    dispatchEvent(app, [this] { click_(index); });
-  }
-  FakeApplication& app;
+  explicit FakeButton(int arrayIndex) : index(arrayIndex) {}
+  void setClick(std::function<void(int)> handler) override { clicked = std::move(handler); }
+  void click() { clicked(index); }
   int index;
-  std::function<void(int)> click_;
+  std::function<void(int)> clicked;
 };
 
 struct FakeTextBox : TextBox {
@@ -186,19 +174,13 @@ struct FakeCheckBox : CheckBox {
   int checked = 0;
 };
 
-// "d:" alone means that drive's current directory; an unknown drive is not ready.
+// "d:" alone means that drive's current directory.
 struct FakeDirList : DirList {
-  FakeDirList(FakeApplication& application, const FakeFolders& all,
-              const std::map<std::string, std::string>& driveDirectories)
-      : app(application), folders(all), drives(driveDirectories) {}
+  FakeDirList(const FakeFolders& all, const std::map<std::string, std::string>& driveDirectories)
+      : folders(all), drives(driveDirectories) {}
   std::string path() const override { return current; }
   void setPath(const std::string& path) override;
   void setChange(std::function<void()> handler) override { change = std::move(handler); }
-  // A double click on a folder of the list, as the user does it.
-  void openByUser(const std::string& folder) {
-    dispatchEvent(app, [&] { setPath(folder); });
-  }
-  FakeApplication& app;
   const FakeFolders& folders;
   const std::map<std::string, std::string>& drives;
   std::string current = "C:\\Saver";
@@ -206,7 +188,6 @@ struct FakeDirList : DirList {
 };
 
 struct FakeDriveList : DriveList {
-  explicit FakeDriveList(FakeApplication& application) : app(application) {}
   std::string drive() const override { return current; }
   void setDrive(const std::string& drive) override {
     if (drive == current) return;
@@ -214,10 +195,6 @@ struct FakeDriveList : DriveList {
     if (change) change();
   }
   void setChange(std::function<void()> handler) override { change = std::move(handler); }
-  void chooseByUser(const std::string& drive) {
-    dispatchEvent(app, [&] { setDrive(drive); });
-  }
-  FakeApplication& app;
   std::string current = "c:";
   std::function<void()> change;
 };
@@ -293,13 +270,13 @@ class FakeToolkit : public Toolkit {
   void addLabel(Dialog&, const std::string&, const Place&) override {}
   std::unique_ptr<Button> createButton(Dialog&, const std::string&, const Place&,
                                        int index) override {
-    return kept(buttons, application, index);
+    return kept(buttons, index);
   }
   std::unique_ptr<DriveList> createDriveList(Dialog&, const Place&) override {
-    return kept(driveList, application);
+    return kept(driveList);
   }
   std::unique_ptr<DirList> createDirList(Dialog&, const Place&) override {
-    return kept(dirList, application, folders, driveDirectories);
+    return kept(dirList, folders, driveDirectories);
   }
   // Over the process's current directory, the executable's own.
   std::unique_ptr<FileList> createFileListBox(Dialog&, const std::string& pattern,

@@ -31,6 +31,11 @@ struct Program {
     });
     return ends([this] { startProgram(tk, *slide); });
   }
+  // An action of the user or the system, delivered through the dispatcher as the message loop
+  // delivers it; true when the program ended in it.
+  bool user(const std::function<void()>& action) {
+    return ends([&] { dispatchEvent(tk.application, action); });
+  }
   // One tick of Timer1 (0) or Timer2 (1) as the loop delivers it; true when the program ended.
   bool tick(size_t timer) {
     return ends([&] { tk.timers.at(timer)->tick(); });

@@ -48,14 +48,14 @@ class ShowExits : public ::testing::Test, public Program {
 };
 
 TEST_F(ShowExits, TheSixthMouseMoveUnloadsAndShowsTheCursor) {
-  for (int i = 0; i < 5; ++i) EXPECT_FALSE(ends([this] { tk.lastWindow->moveMouse(); })) << i;
-  EXPECT_TRUE(ends([this] { tk.lastWindow->moveMouse(); }));
+  for (int i = 0; i < 5; ++i) EXPECT_FALSE(user(tk.lastWindow->events.mouseMove)) << i;
+  EXPECT_TRUE(user(tk.lastWindow->events.mouseMove));
   EXPECT_TRUE(tk.lastWindow->unloaded);
   EXPECT_EQ(tk.application.cursorCounter, 0);
 }
 
 TEST_F(ShowExits, AnyCharacterKeyEndsAtOnceWithoutUnload) {
-  EXPECT_TRUE(ends([this] { tk.lastWindow->pressKey('a'); }));
+  EXPECT_TRUE(user([this] { tk.lastWindow->events.keyPress('a'); }));
   EXPECT_FALSE(tk.lastWindow->unloaded);
   EXPECT_EQ(tk.application.cursorCounter, -1) << "no unload, so the cursor stays hidden";
 }
