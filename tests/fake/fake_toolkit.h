@@ -35,10 +35,7 @@ class FakeApplication : public Application {
     for (auto& event : now) dispatchEvent(*this, event);
   }
   // Throws ProgramEnded, so that a test sees the program end where it did.
-  [[noreturn]] void end() override {
-    ended = true;
-    throw ProgramEnded{};
-  }
+  [[noreturn]] void end() override { throw ProgramEnded{}; }
   int localHour() const override { return hour; }
   int32_t showCursor(bool show) override { return cursorCounter += show ? 1 : -1; }
   void messageBox(const std::string& text, int style, const std::string& title) override {
@@ -51,7 +48,6 @@ class FakeApplication : public Application {
   std::string arguments;
   int hour = 9;
   int cursorCounter = 0;  // ShowCursor's display counter, 0 = visible
-  bool ended = false;
   int doEventsCalls = 0;
   std::vector<MessageBoxShown> messageBoxes;
   std::deque<std::function<void()>> pending;
@@ -258,7 +254,7 @@ class FakeToolkit : public Toolkit {
   }
   std::unique_ptr<Timer> createTimer(Window&) override { return kept(timers, application); }
   std::unique_ptr<Label> createLabel(Window&, const LabelStyle& style) override {
-    return kept(labels, style);
+    return std::make_unique<FakeLabel>(style);
   }
   std::unique_ptr<FileList> createFileList(const std::string& pattern) override {
     return std::make_unique<FakeFileList>(folders, pattern);
@@ -304,7 +300,6 @@ class FakeToolkit : public Toolkit {
 
   FakeWindow* lastWindow = nullptr;
   std::vector<TimerRule*> timers;  // Timer1, Timer2
-  std::vector<FakeLabel*> labels;
   FakeDialog* lastDialog = nullptr;
   std::vector<FakeButton*> buttons;  // Command1, Command2
   FakeDriveList* driveList = nullptr;
