@@ -62,10 +62,10 @@ void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1&
   step.run([&] { sounds.PlayResourceSound(7); });
   step.run([&] { window.clear(); });
   step.run([&] {
-    w = window.himetricToTwipsX(static_cast<float>(loaded(state.currentPicture).widthHimetric()));
+    w = himetricToTwips(static_cast<float>(loaded(state.currentPicture).widthHimetric()));
   });
   step.run([&] {
-    h = window.himetricToTwipsY(static_cast<float>(loaded(state.currentPicture).heightHimetric()));
+    h = himetricToTwips(static_cast<float>(loaded(state.currentPicture).heightHimetric()));
   });
   step.run([&] {
     const Extent fitted = fitToScreen({w, h}, screenExtent());

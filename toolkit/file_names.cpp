@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdint>
 
+#include "toolkit/failure.h"
+
 namespace qm {
 
 namespace {
@@ -78,6 +80,22 @@ bool naturalLess(const std::string& a, const std::string& b) {
 void orderForList(std::vector<std::string>& names) {
   std::sort(names.begin(), names.end(), naturalLess);
   if (names.size() > INT16_MAX) names.resize(INT16_MAX);
+}
+
+void FolderFileList::setPath(const std::string& path) {
+  const std::string folder = withoutFinalSeparator(path);
+  std::vector<std::string> files, names;
+  if (!readFolder(folder, files)) throw Failure(ErrorCode::kPathNotFound, path);
+  for (std::string& name : files)
+    if (matchesPattern(name, pattern_)) names.push_back(std::move(name));
+  orderForList(names);
+  path_ = folder;
+  names_ = std::move(names);
+}
+
+std::string FolderFileList::list(int16_t index) const {
+  if (index < 0 || static_cast<size_t>(index) >= names_.size()) return std::string();
+  return names_[static_cast<size_t>(index)];
 }
 
 }  // namespace qm

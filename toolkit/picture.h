@@ -17,6 +17,9 @@ class Picture {
 
 using PictureRef = std::shared_ptr<const Picture>;
 
+// The scale conversion of the show window: an inch is 2540 HIMETRIC units and 1440 twips.
+constexpr float himetricToTwips(float himetric) { return himetric * 1440.0f / 2540.0f; }
+
 // A width and a height in twips.
 struct Extent {
   float width = 0;

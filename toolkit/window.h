@@ -31,8 +31,6 @@ class Window {
   virtual void clear() = 0;
   // Draws the whole picture at (x, y) stretched to w x h, in twips; parts outside are cut off.
   virtual void drawPicture(const Picture& picture, float x, float y, float w, float h) = 0;
-  virtual float himetricToTwipsX(float himetric) const = 0;
-  virtual float himetricToTwipsY(float himetric) const = 0;
   virtual int32_t backColor() const = 0;
   virtual void setBackColor(int32_t colour) = 0;
   // Inner size in twips; the full-screen show window equals Screen's width and height.

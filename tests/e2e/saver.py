@@ -1,9 +1,15 @@
 """Drives the built screen saver under Xvfb + Wine: start it, look at the screen, send input."""
+import ctypes
 import os
 import subprocess
 import time
 
 SCREEN_W, SCREEN_H = 1024, 768
+SETTINGS_KEY = r"HKCU\Software\Quillmoor Screen Saver"
+
+
+def run(*command, **options):
+    return subprocess.run(command, capture_output=True, text=True, **options).stdout
 
 
 def zone_for_hour(hour):
@@ -19,9 +25,8 @@ class Saver:
     by default one far from any greeting hour so that no banner appears."""
 
     def __init__(self, scr, *arguments, cwd=None, hour=3):
-        self.zone = zone_for_hour(hour)
         self.process = subprocess.Popen(["wine", scr, *arguments], cwd=cwd or os.path.dirname(scr),
-                                        env=dict(os.environ, TZ=self.zone),
+                                        env=dict(os.environ, TZ=zone_for_hour(hour)),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def alive(self):
@@ -51,59 +56,61 @@ def wait_until(condition, timeout, step=0.2):
 
 
 class Shot:
-    """A screenshot of the whole X screen as RGB bytes."""
+    """A screenshot of the whole X screen as RGB bytes, saved as a picture when given a path."""
 
     def __init__(self, path=None):
-        raw = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
-                             check=True, capture_output=True).stdout
-        if len(raw) != SCREEN_W * SCREEN_H * 3:
-            raise AssertionError("unexpected screenshot size %d" % len(raw))
-        self.raw = raw
+        self.raw = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                                  check=True, capture_output=True).stdout
+        assert len(self.raw) == SCREEN_W * SCREEN_H * 3, "unexpected screenshot size"
         if path:
             subprocess.run(["convert", "-size", "%dx%d" % (SCREEN_W, SCREEN_H), "-depth", "8",
-                            "rgb:-", path], input=raw, check=True)
+                            "rgb:-", path], input=self.raw, check=True)
 
     def pixel(self, x, y):
         i = (y * SCREEN_W + x) * 3
         return tuple(self.raw[i:i + 3])
 
-    def count(self, colour, step=4):
-        """How many pixels of a grid with the given step have exactly this colour."""
-        return sum(1 for y in range(0, SCREEN_H, step) for x in range(0, SCREEN_W, step)
-                   if self.pixel(x, y) == colour)
+    def all_of(self, colour, step=4):
+        """True when every pixel of a grid with the given step has exactly this colour."""
+        return all(self.pixel(x, y) == colour
+                   for y in range(0, SCREEN_H, step) for x in range(0, SCREEN_W, step))
 
-    def grid_size(self, step=4):
-        return len(range(0, SCREEN_H, step)) * len(range(0, SCREEN_W, step))
+    def box_of(self, match, top=0, bottom=SCREEN_H):
+        """Bounding box (left, top, right, bottom; exclusive) of the pixels that match."""
+        xs, ys = [], []
+        for y in range(top, bottom):
+            for x in range(SCREEN_W):
+                if match(self.pixel(x, y)):
+                    xs.append(x)
+                    ys.append(y)
+        return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
 
-    def all_of(self, colour):
-        return self.count(colour) == self.grid_size()
+
+def near(colour, tolerance=0):
+    return lambda pixel: all(abs(p - c) <= tolerance for p, c in zip(pixel, colour))
 
 
 def key(*names):
     subprocess.run(["xdotool", "key", *names], check=True)
 
 
-def click():
-    subprocess.run(["xdotool", "click", "1"], check=True)
+def move_mouse(x, y, *then):
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), *then], check=True)
 
 
-def move_mouse(x, y):
-    subprocess.run(["xdotool", "mousemove", str(x), str(y)], check=True)
+def type_text(text):
+    subprocess.run(["xdotool", "type", "--delay", "60", text], check=True)
 
 
 def cursor_visible():
     """True when the X cursor image has any opaque pixel (XFixes)."""
-    import ctypes
-
     class Image(ctypes.Structure):
         _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
                     ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort),
                     ("yhot", ctypes.c_ushort), ("serial", ctypes.c_ulong),
-                    ("pixels", ctypes.POINTER(ctypes.c_ulong)), ("atom", ctypes.c_ulong),
-                    ("name", ctypes.c_char_p)]
+                    ("pixels", ctypes.POINTER(ctypes.c_ulong))]
 
-    x11 = ctypes.CDLL("libX11.so.6")
-    xfixes = ctypes.CDLL("libXfixes.so.3")
+    x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
     x11.XOpenDisplay.restype = ctypes.c_void_p
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(Image)
@@ -116,74 +123,44 @@ def cursor_visible():
         x11.XCloseDisplay(display)
 
 
-SETTINGS_KEY = r"HKCU\Software\Quillmoor Screen Saver"
-
-
 def reset_settings():
-    subprocess.run(["wine", "reg", "delete", SETTINGS_KEY, "/f"], capture_output=True)
+    run("wine", "reg", "delete", SETTINGS_KEY, "/f")
 
 
-def store_setting(section, key, value):
-    subprocess.run(["wine", "reg", "add", SETTINGS_KEY + "\\file\\" + section, "/v", key,
+def store_setting(section, key_name, value):
+    subprocess.run(["wine", "reg", "add", SETTINGS_KEY + "\\file\\" + section, "/v", key_name,
                     "/d", value, "/f"], check=True, capture_output=True)
 
 
-def query_settings():
-    """The stored values as {"section\\key": value}, with the letter case as stored."""
-    out = subprocess.run(["wine", "reg", "query", SETTINGS_KEY + "\\file", "/s"],
-                         capture_output=True, text=True).stdout
+def stored_settings():
+    """The stored values as {"section\\key": value}, names lower-cased."""
     values, section = {}, None
-    for line in out.splitlines():
+    for line in run("wine", "reg", "query", SETTINGS_KEY + "\\file", "/s").splitlines():
         if line.startswith("HKEY_"):
             section = line.rsplit("\\", 1)[-1]
         elif "REG_SZ" in line and section:
             name, _, value = line.strip().partition("REG_SZ")
-            values[section + "\\" + name.strip()] = value.strip()
+            values[(section + "\\" + name.strip()).lower()] = value.strip()
     return values
 
 
 def visible_windows():
-    """The screen saver's visible top-level windows as (title, width, height)."""
-    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname",
-                          "quillmoor screen saver.scr"], capture_output=True, text=True).stdout
+    """The screen saver's visible top-level windows as (title, x, y, width, height)."""
     found = []
-    for window in ids.split():
-        name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True,
-                              text=True).stdout.rstrip("\n")
-        geometry = subprocess.run(["xdotool", "getwindowgeometry", window], capture_output=True,
-                                  text=True).stdout
-        size = geometry.split("Geometry:")[-1].strip() if "Geometry:" in geometry else "0x0"
-        width, _, height = size.partition("x")
-        found.append((name, int(width or 0), int(height or 0)))
+    for window in run("xdotool", "search", "--onlyvisible", "--classname",
+                      "quillmoor screen saver.scr").split():
+        fields = dict(line.split("=", 1)
+                      for line in run("xdotool", "getwindowgeometry", "--shell", window).split())
+        found.append((run("xdotool", "getwindowname", window).rstrip("\n"),
+                      *(int(fields[name]) for name in ("X", "Y", "WIDTH", "HEIGHT"))))
     return found
 
 
-def show_window_visible():
-    return any(name == "" and (w, h) == (SCREEN_W, SCREEN_H) for name, w, h in visible_windows())
-
-
 def window_titled(title):
-    return any(name == title for name, _, _ in visible_windows())
+    """The visible window with this exact title as (title, x, y, width, height), or None."""
+    return next((window for window in visible_windows() if window[0] == title), None)
 
 
-def window_origin(title):
-    """Screen position of the client area of the visible window with this exact title."""
-    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname",
-                          "quillmoor screen saver.scr"], capture_output=True, text=True).stdout
-    for window in ids.split():
-        name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True,
-                              text=True).stdout.rstrip("\n")
-        if name == title:
-            geometry = subprocess.run(["xdotool", "getwindowgeometry", window],
-                                      capture_output=True, text=True).stdout
-            x, _, y = geometry.split("Position:")[1].split()[0].partition(",")
-            return int(x), int(y)
-    return None
-
-
-def click_at(x, y):
-    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
-
-
-def type_text(text):
-    subprocess.run(["xdotool", "type", "--delay", "60", text], check=True)
+def show_window_visible():
+    return any(window[0] == "" and window[3:] == (SCREEN_W, SCREEN_H)
+               for window in visible_windows())

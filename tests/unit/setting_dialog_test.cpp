@@ -1,182 +1,108 @@
 // The settings dialog: what "Change Path" accepts and writes, and how every close ends.
 #include <gtest/gtest.h>
 
-#include "app/slide.h"
-#include "settings/setting_dialog.h"
-#include "tests/fake/fake_toolkit.h"
+#include "tests/unit/program.h"
 
 namespace qm {
 namespace {
 
-using fake::FakeToolkit;
-using fake::ProgramEnded;
-
-using Writes = std::vector<std::string>;
-
-class SettingDialog : public ::testing::Test {
+class SettingDialog : public ::testing::Test, public Program {
  protected:
-  SettingDialog() {
-    tk_.folders["C:\\Saver"] = {{"sunset.jpg"}, {"notes.txt"}};
-    tk_.folders["C:\\Pictures"] = {{"a.bmp"}, {"b.gif"}, {"Holiday", true}};
-    tk_.folders["C:\\Pictures\\Holiday"] = {{"beach.JPG"}};
-    tk_.folders["C:\\Only folders"] = {{"one", true}, {"two", true}};
-    tk_.folders["C:\\Other kinds"] = {{"song.mp3"}, {"shot.png"}, {"hidden.jpg", false, true}};
-    tk_.folders["C:\\Metafile"] = {{"drawing.wmf"}};
-    tk_.folders["D:\\"] = {{"root.jpg"}};
-    tk_.driveDirectories["d:"] = "D:\\";
+  // Configuration mode, as Windows starts it with "/c", over stored settings it must not show.
+  void open() {
+    tk.folders["C:\\Saver"] = {"sunset.jpg", "notes.txt"};
+    tk.folders["C:\\Pictures"] = {"a.bmp", "b.gif"};
+    tk.folders["C:\\Other kinds"] = {"song.mp3", "shot.png"};
+    tk.folders["C:\\Metafile"] = {"drawing.wmf"};
+    tk.folders["D:\\"] = {"root.jpg"};
+    tk.driveDirectories["d:"] = "D:\\";
+    tk.store.write("file", "settings", "time", "30");
+    tk.store.write("file", "settings", "background", "16777215");
+    tk.store.writes.clear();
+    ASSERT_FALSE(start("/c"));
+    ASSERT_NE(setting, nullptr);
   }
-  // Starts the program in configuration mode, as Windows does with "/c".
-  void start(const std::string& arguments = "/c") {
-    tk_.application.arguments = arguments;
-    slide_ = std::make_unique<Slide>(tk_, [this] {
-      setting_ = std::make_unique<Setting>(tk_);
-      setting_->show();
-    });
-    startProgram(tk_, *slide_);
-    ASSERT_NE(setting_, nullptr);
+  // Clicks Command1 (0, "Change Path") or Command2 (1, "Cancel"); true when the program ended.
+  bool click(size_t button) {
+    return user([&] { tk.buttons.at(button)->click(); });
   }
-  // Clicks a button; true when the program ended in the click.
-  bool click(int button) {
-    try {
-      tk_.buttons.at(static_cast<size_t>(button))->click();
-      return false;
-    } catch (const ProgramEnded&) {
-      return true;
-    }
-  }
-  bool changePath() { return click(0); }
-  std::string text1() const { return tk_.textBoxes.at(0)->text(); }
-  Writes writes() const { return tk_.store.writes; }
-  size_t noGraphicsBoxes() const {
-    size_t count = 0;
-    for (const auto& box : tk_.application.messageBoxes)
-      count += box.text == "No Graphics in this directory to display!" &&
-               box.title == "No Graphics!" && box.style == 48;
-    return count;
-  }
-
-  FakeToolkit tk_;
-  std::unique_ptr<Slide> slide_;
-  std::unique_ptr<Setting> setting_;
 };
 
-TEST_F(SettingDialog, OpensOverTheCurrentDirectoryWithItsOwnDefaultsNotTheStoredOnes) {
-  tk_.store.write("file", "settings", "time", "30");
-  tk_.store.write("file", "settings", "background", "16777215");
-  const int readsBefore = tk_.store.reads;
-  start();
-  EXPECT_FALSE(tk_.lastWindow->visible);
-  EXPECT_TRUE(tk_.lastDialog->visible);
-  EXPECT_EQ(tk_.lastDialog->caption, "Picture Directory setting ");
-  EXPECT_EQ(text1(), "C:\\Saver");
-  EXPECT_EQ(tk_.textBoxes.at(1)->text(), "8");
-  EXPECT_FALSE(tk_.textBoxes.at(0)->style.enabled);
-  EXPECT_EQ(tk_.checkBox->value(), 0);
-  EXPECT_EQ(tk_.store.reads, readsBefore);
+struct Choice {
+  const char* where;  // a drive chosen ("d:") or a folder opened in the lists; "" for neither
+  const char* time;   // typed into Text2; "" for none
+  int check;
+  const char* path;  // what is then written
+  const char* timeWritten;
+};
+
+class ChangePath : public SettingDialog, public ::testing::WithParamInterface<Choice> {};
+
+TEST_P(ChangePath, WritesFolderTimeAndBackgroundInOrderThenEnds) {
+  const Choice& c = GetParam();
+  open();
+  const std::string where = c.where;
+  ASSERT_FALSE(user([&] {  // a drive chosen, or a folder opened by a double click
+    if (where.size() == 2) tk.driveList->setDrive(where);
+    if (where.size() > 2) tk.dirList->setPath(where);
+  }));
+  if (*c.time) tk.textBoxes.at(1)->setText(c.time);
+  tk.checkBox->setValue(c.check);
+  EXPECT_TRUE(click(0));
+  EXPECT_EQ(tk.store.writes,
+            (std::vector<std::string>{
+                std::string("file/Settings/Path=") + c.path,
+                std::string("file/settings/time=") + c.timeWritten,
+                c.check ? "file/Settings/background=16777215" : "file/Settings/background=0"}));
+  EXPECT_TRUE(tk.lastDialog->unloaded);
 }
 
-TEST_F(SettingDialog, ChangePathWritesTheThreeValuesInOrderAndEnds) {
-  start();
-  tk_.dirList->openByUser("C:\\Pictures");
-  EXPECT_EQ(text1(), "C:\\Pictures");
-  EXPECT_EQ(setting_->file1().listCount(), 2);
-  tk_.textBoxes.at(1)->setText(" 12x");  // written as typed, not checked
-  tk_.checkBox->setValue(1);
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(writes(), (Writes{"file/Settings/Path=C:\\Pictures\\", "file/settings/time= 12x",
-                              "file/Settings/background=16777215"}));
-  EXPECT_TRUE(tk_.lastDialog->unloaded);
-}
-
-TEST_F(SettingDialog, UnchangedDefaultsWriteEightAndBlack) {
-  start();
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(writes(), (Writes{"file/Settings/Path=C:\\Saver\\", "file/settings/time=8",
-                              "file/Settings/background=0"}));
-}
-
-TEST_F(SettingDialog, FinalSeparatorIsAddedOnceAndADriveRootKeepsItsOwn) {
-  start();
-  tk_.driveList->chooseByUser("d:");
-  EXPECT_EQ(setting_->dir1().path(), "D:\\");
-  EXPECT_EQ(text1(), "D:\\");
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(writes().at(0), "file/Settings/Path=D:\\");
-}
-
-TEST_F(SettingDialog, EmptyPathTextGetsASeparatorAndIsNotAFolder) {
-  start();
-  tk_.textBoxes.at(0)->setText("");
-  // "\" alone names no folder of the list: the failure goes to the dispatcher, nothing written.
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(setting_->settingsPath(), "\\");
-  EXPECT_TRUE(writes().empty());
-  ASSERT_EQ(tk_.application.messageBoxes.size(), 1u);
-  EXPECT_EQ(tk_.application.messageBoxes[0].text.rfind("Error 76: ", 0), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Choices, ChangePath,
+    ::testing::Values(Choice{"", "", 0, "C:\\Saver\\", "8"},
+                      Choice{"C:\\Pictures", " 12x", 1, "C:\\Pictures\\", " 12x"},  // unchecked
+                      Choice{"d:", "", 0, "D:\\", "8"},  // a root keeps its one separator
+                      Choice{"C:\\Metafile", "", 0, "C:\\Metafile\\", "8"}));
 
 TEST_F(SettingDialog, FolderWithoutPicturesIsRefusedAndTheDialogStays) {
-  start();
-  for (const char* folder : {"C:\\Only folders", "C:\\Other kinds"}) {
-    SCOPED_TRACE(folder);
-    tk_.dirList->openByUser(folder);
-    EXPECT_FALSE(changePath());
-    EXPECT_TRUE(tk_.lastDialog->visible);
-    EXPECT_EQ(setting_->settingsPath(), std::string(folder) + "\\");
-  }
-  EXPECT_EQ(noGraphicsBoxes(), 2u);
-  EXPECT_TRUE(writes().empty());
-
+  open();
+  ASSERT_FALSE(user([this] { tk.dirList->setPath("C:\\Other kinds"); }));
+  EXPECT_FALSE(click(0));
+  EXPECT_TRUE(tk.lastDialog->visible);
+  ASSERT_EQ(tk.application.messageBoxes.size(), 1u);
+  EXPECT_EQ(tk.application.messageBoxes[0].text, "No Graphics in this directory to display!");
+  EXPECT_EQ(tk.application.messageBoxes[0].title, "No Graphics!");
+  EXPECT_EQ(tk.application.messageBoxes[0].style, 48);
+  EXPECT_TRUE(tk.store.writes.empty());
   // The next click starts afresh from the folder shown now.
-  tk_.dirList->openByUser("C:\\Pictures\\Holiday");
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(writes().at(0), "file/Settings/Path=C:\\Pictures\\Holiday\\");
+  ASSERT_FALSE(user([this] { tk.dirList->setPath("C:\\Pictures"); }));
+  EXPECT_TRUE(click(0));
+  EXPECT_EQ(tk.store.writes.at(0), "file/Settings/Path=C:\\Pictures\\");
 }
 
-TEST_F(SettingDialog, ALoneMetafileIsAccepted) {
-  start();
-  tk_.dirList->openByUser("C:\\Metafile");
-  EXPECT_TRUE(changePath());
-  EXPECT_EQ(writes().at(0), "file/Settings/Path=C:\\Metafile\\");
+class NoFolder : public SettingDialog, public ::testing::WithParamInterface<const char*> {};
+
+// Empty text becomes "\", which names no folder; a folder may also go before the click.
+TEST_P(NoFolder, ReachesTheDispatcherBeforeAnyWrite) {
+  open();
+  tk.textBoxes.at(0)->setText(GetParam());
+  EXPECT_TRUE(click(0));
+  EXPECT_TRUE(tk.store.writes.empty());
+  ASSERT_EQ(tk.application.messageBoxes.size(), 1u);
+  EXPECT_EQ(tk.application.messageBoxes[0].text.rfind("Error 76: ", 0), 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Texts, NoFolder, ::testing::Values("", "C:\\Gone"));
 
 TEST_F(SettingDialog, CancelAndCloseWriteNothingAndEnd) {
-  start();
-  tk_.checkBox->setValue(1);
+  open();
+  tk.checkBox->setValue(1);
   EXPECT_TRUE(click(1));
-  EXPECT_TRUE(writes().empty());
-  EXPECT_TRUE(tk_.application.ended);
-
-  FakeToolkit other;
-  other.application.arguments = "/c";
-  std::unique_ptr<Setting> setting;
-  Slide slide(other, [&] {
-    setting = std::make_unique<Setting>(other);
-    setting->show();
-  });
-  startProgram(other, slide);
-  EXPECT_THROW(other.lastDialog->closeByUser(), ProgramEnded);
-  EXPECT_TRUE(other.store.writes.empty());
-}
-
-TEST_F(SettingDialog, AFolderGoneBeforeTheClickReachesTheDispatcherBeforeAnyWrite) {
-  start();
-  tk_.dirList->openByUser("C:\\Pictures");
-  tk_.folders.erase("C:\\Pictures\\Holiday");
-  tk_.textBoxes.at(0)->setText("C:\\Pictures\\Holiday");
-  EXPECT_TRUE(changePath());
-  EXPECT_TRUE(writes().empty());
-  EXPECT_EQ(tk_.application.messageBoxes.at(0).text.rfind("Error 76: ", 0), 0u);
-}
-
-TEST_F(SettingDialog, ADriveNotReadyReachesTheDispatcher) {
-  start();
-  try {
-    tk_.driveList->chooseByUser("a:");
-  } catch (const ProgramEnded&) {
-  }
-  EXPECT_TRUE(tk_.application.ended);
-  EXPECT_EQ(tk_.application.messageBoxes.at(0).text.rfind("Error 68: ", 0), 0u);
+  EXPECT_TRUE(tk.store.writes.empty());
+  Program other;
+  ASSERT_FALSE(other.start("/c"));
+  EXPECT_TRUE(other.user([&] { other.tk.lastDialog->unload(); }));  // closed by the user
+  EXPECT_TRUE(other.tk.store.writes.empty());
 }
 
 }  // namespace

@@ -1,25 +1,15 @@
 #pragma once
 // Shared by the Windows-side tests.
 #include <windows.h>
+// After windows.h, which they need.
 #include <objbase.h>
 #include <shellapi.h>
 
-#include <functional>
 #include <string>
 
-#include "toolkit/failure.h"
+#include "tests/error_of.h"
 
 namespace qm::win32 {
-
-// The error code an action fails with, or 0 when it succeeds.
-inline int errorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Failure& failure) {
-    return failure.number();
-  }
-  return 0;
-}
 
 // COM on this thread for as long as the object lives: declare it before what needs it.
 struct ComScope {

@@ -3,24 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/window.h"
+#include "toolkit/file_names.h"
 
 namespace qm::win32 {
 
-class Win32FileList : public FileList {
+class Win32FileList : public FolderFileList {
  public:
-  explicit Win32FileList(std::string pattern) : pattern_(std::move(pattern)) {}
-  std::string path() const override { return path_; }
-  void setPath(const std::string& path) override;
-  std::string pattern() const override { return pattern_; }
-  void setPattern(const std::string& pattern) override { pattern_ = pattern; }
-  int16_t listCount() const override { return static_cast<int16_t>(names_.size()); }
-  std::string list(int16_t index) const override;
+  using FolderFileList::FolderFileList;
 
  private:
-  std::string pattern_;
-  std::string path_;
-  std::vector<std::string> names_;
+  bool readFolder(const std::string& folder, std::vector<std::string>& names) const override;
 };
 
 }  // namespace qm::win32

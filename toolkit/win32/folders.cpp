@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "toolkit/file_names.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/unique_handle.h"
 
@@ -10,11 +11,6 @@ namespace qm::win32 {
 bool isFolder(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring withoutFinalSeparator(std::wstring path) {
-  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-  return path;
 }
 
 std::vector<std::string> visibleEntries(const std::wstring& folder, bool folders) {

@@ -6,8 +6,6 @@
 namespace qm::win32 {
 
 bool isFolder(const std::wstring& path);
-// A folder path without its final separators, except at a drive's root ("c:\\").
-std::wstring withoutFinalSeparator(std::wstring path);
 // "c:\\pictures\\" and "c:" (that drive's current directory) as a full, long-name path.
 std::wstring fullPath(const std::wstring& path);
 // The process's current directory, as a full path.

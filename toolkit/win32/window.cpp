@@ -57,9 +57,6 @@ void Win32ShowWindow::drawPicture(const Picture& picture, float x, float y, floa
   ::InvalidateRect(handle(), &target, FALSE);
 }
 
-float Win32ShowWindow::himetricToTwipsX(float himetric) const { return himetric * 1440.0f / 2540.0f; }
-float Win32ShowWindow::himetricToTwipsY(float himetric) const { return himetric * 1440.0f / 2540.0f; }
-
 void Win32ShowWindow::setBackColor(int32_t colour) {
   // Like the designed window, a new background colour shows at once.
   backColour_ = colour;
@@ -152,7 +149,7 @@ LRESULT Win32ShowWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_TIMER: {
       auto timer = timers_.find(static_cast<UINT_PTR>(wParam));
-      if (timer != timers_.end()) timer->second->onTick();
+      if (timer != timers_.end()) timer->second->tick();
       return 0;
     }
     case WM_CLOSE:

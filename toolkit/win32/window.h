@@ -26,8 +26,6 @@ class Win32ShowWindow : public Window, public WindowBase {
   void unload() override;
   void clear() override;
   void drawPicture(const Picture& picture, float x, float y, float w, float h) override;
-  float himetricToTwipsX(float himetric) const override;
-  float himetricToTwipsY(float himetric) const override;
   int32_t backColor() const override { return backColour_; }
   void setBackColor(int32_t colour) override;
   float scaleWidth() const override;
