@@ -29,6 +29,11 @@ bool WinmmSoundOutput::play(const uint8_t* image, uint32_t flags) {
     if (!winmm_) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
     playSound_ = bindFunction<PlayFunction>(winmm_.get(), "sndPlaySoundA");
     if (!playSound_) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");
+    // An asynchronous sound plays on a thread of the DLL's own that may not even have started
+    // when this object goes: the DLL stays loaded until the process ends.
+    HMODULE pinned = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                         reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(playSound_)), &pinned);
   }
   return playSound_(reinterpret_cast<LPCSTR>(image), flags) != FALSE;
 }
