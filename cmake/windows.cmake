@@ -11,6 +11,7 @@ add_library(qm_win32 STATIC
   toolkit/win32/folders.cpp
   toolkit/win32/label.cpp
   toolkit/win32/picture.cpp
+  toolkit/win32/picture_pixels.cpp
   toolkit/win32/settings_store.cpp
   toolkit/win32/sound_io.cpp
   toolkit/win32/text.cpp
@@ -60,6 +61,7 @@ add_executable(win_tests
   tests/win/settings_files_test.cpp
   tests/win/resources_pictures_test.cpp
   tests/win/dialog_test.cpp
+  tests/win/photos_test.cpp
 )
 target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(win_tests PRIVATE shell32)

@@ -7,6 +7,7 @@
 #include "toolkit/failure.h"
 #include "toolkit/win32/dpi.h"
 #include "toolkit/win32/folders.h"
+#include "toolkit/win32/picture_pixels.h"
 #include "toolkit/win32/text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -135,6 +136,12 @@ PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& draw
     throw Failure(ErrorCode::kInvalidPicture, path);
   if (static_cast<uint64_t>(width) * height * 4 > kLargestDecodedBytes)
     throw Failure(ErrorCode::kOutOfMemory, path);
+  // A JPEG stored on its side stands upright: its natural and drawn sizes are as it is shown,
+  // and turned back to the stored orientation for decoding.
+  const int orientation = pictureOrientation(*decoder.Get(), *frame.Get(), wide);
+  const SIZE natural =
+      turnedSize({static_cast<LONG>(width), static_cast<LONG>(height)}, orientation);
+  const SIZE drawn = turnedSize(drawnPixels(drawnSize, natural.cx, natural.cy), orientation);
 
   // A decoder that can shrink while decoding hands over a smaller bitmap, which the format
   // converter then turns into the DIB's format at that size.
@@ -142,8 +149,7 @@ PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& draw
   UINT decodedWidth = width, decodedHeight = height;
   ComPtr<IWICBitmapSourceTransform> transform;
   if (SUCCEEDED(frame.As(&transform))) {
-    const SIZE reduced =
-        reducedDecodeSize(*transform.Get(), width, height, drawnPixels(drawnSize, width, height));
+    const SIZE reduced = reducedDecodeSize(*transform.Get(), width, height, drawn);
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
     ComPtr<IWICBitmap> smaller;
     if (reduced.cx > 0 && SUCCEEDED(transform->GetClosestPixelFormat(&format)) &&
@@ -171,24 +177,11 @@ PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& draw
                               nullptr, 0.0, WICBitmapPaletteTypeCustom),
         ErrorCode::kInvalidPicture, path);
 
-  // Decode straight into the DIB section that GDI will draw from.
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = static_cast<LONG>(decodedWidth);
-  info.bmiHeader.biHeight = -static_cast<LONG>(decodedHeight);  // top-down, as WIC delivers rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  UniqueHBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || !bits) throw Failure(ErrorCode::kOutOfMemory, path);
-  const UINT stride = decodedWidth * 4;
-  check(converter->CopyPixels(nullptr, stride, stride * decodedHeight, static_cast<BYTE*>(bits)),
-        ErrorCode::kInvalidPicture, path);
-  ::GdiFlush();
-  return std::make_shared<WicPicture>(std::move(bitmap), static_cast<int>(decodedWidth),
-                                      static_cast<int>(decodedHeight), static_cast<int>(width),
-                                      static_cast<int>(height), screenDpi());
+  // Shrunk to the drawn size and turned upright into the DIB section that GDI draws from.
+  ShownBitmap shown =
+      shownBitmap(*converter.Get(), decodedWidth, decodedHeight, drawn, orientation, path);
+  return std::make_shared<WicPicture>(std::move(shown.bitmap), shown.width, shown.height,
+                                      natural.cx, natural.cy, screenDpi());
 }
 
 }  // namespace qm::win32

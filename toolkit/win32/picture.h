@@ -11,7 +11,7 @@ namespace qm::win32 {
 
 class WicPicture : public Picture {
  public:
-  // bitmap may be smaller than the natural size when the decoder shrank it while decoding.
+  // bitmap holds the picture upright, at its natural size or shrunk to the size it is drawn at.
   WicPicture(UniqueHBitmap bitmap, int bitmapWidth, int bitmapHeight, int widthPixels,
              int heightPixels, int dpi);
   int32_t widthHimetric() const override { return widthHimetric_; }
