@@ -12,6 +12,7 @@ add_library(qm_win32 STATIC
   toolkit/win32/label.cpp
   toolkit/win32/picture.cpp
   toolkit/win32/picture_pixels.cpp
+  toolkit/win32/preparing_loader.cpp
   toolkit/win32/settings_store.cpp
   toolkit/win32/sound_io.cpp
   toolkit/win32/text.cpp

@@ -81,6 +81,13 @@ void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1&
   } else {
     step.run([&] { state.pictureIndex = addInt16(state.pictureIndex, 1); });
   }
+  // While the show waits, the loader may decode the entry the next step will load, for the
+  // screen as it is now; the next step's load decides whether that is still the same picture.
+  step.run([&] {
+    toolkit.pictures().prepare(
+        folder + pictures.list(state.pictureIndex),
+        [screen = screenExtent()](Extent natural) { return fitToScreen(natural, screen); });
+  });
 }
 
 }  // namespace qm

@@ -17,8 +17,9 @@ struct ShowState {
 Extent fitToScreen(Extent natural, Extent screen);
 
 // One tick's picture: load, sound 7, clear, fit (only ever shrunk, longer side against the
-// screen), centre, draw, advance with wrap. A failing statement is skipped; a missing folder
-// shows "No Directory Exists!" and ends the program.
+// screen), centre, draw, advance with wrap, then tell the loader which picture comes next. A
+// failing statement is skipped; a missing folder shows "No Directory Exists!" and ends the
+// program.
 void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1& sounds,
                   ShowState state);
 

@@ -38,6 +38,11 @@ class PictureLoader {
   // that is not a picture, a truncated or corrupt one, or one too large to decode. Without
   // drawnSize the picture is kept at its natural size.
   virtual PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) = 0;
+  // Says which picture a later load will ask for, so that it may be decoded ahead, while the
+  // caller waits. Never fails and never changes what that load returns or fails with; it may
+  // do nothing. drawnSize may be called on another thread, so it must depend on its argument
+  // alone (capture by value).
+  virtual void prepare(const std::string& /*path*/, const DrawnSize& /*drawnSize*/) {}
 };
 
 }  // namespace qm

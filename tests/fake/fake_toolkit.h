@@ -208,11 +208,19 @@ struct FakeSettingsStore : SettingsStore {
 
 struct FakePictureLoader : PictureLoader {
   PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override;
+  void prepare(const std::string& path, const DrawnSize& drawnSize) override {
+    preparations.push_back({path, drawnSize});
+  }
   // Pictures by full path, sizes in HIMETRIC; a path mapped to a failure code fails with it.
   std::map<std::string, std::pair<int32_t, int32_t>> pictures;
   std::map<std::string, ErrorCode> failures;
   std::vector<std::string> loads;
   std::vector<Extent> drawnSizes;  // what each successful load was told it will be drawn at
+  struct Preparation {
+    std::string path;
+    DrawnSize drawnSize;
+  };
+  std::vector<Preparation> preparations;  // what the logic asked to have ready, in order
 };
 
 struct FakeResourceReader : ResourceReader {

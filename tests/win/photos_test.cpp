@@ -1,4 +1,5 @@
-// Photos on a real system: JPEGs stand upright whatever their Exif orientation.
+// Photos on a real system: JPEGs stand upright whatever their Exif orientation, and the picture
+// decoded ahead is the one shown only while the file is the one that was decoded.
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <wincodec.h>
@@ -16,6 +17,7 @@
 #include "toolkit/exif_orientation.h"
 #include "toolkit/win32/dpi.h"
 #include "toolkit/win32/picture.h"
+#include "toolkit/win32/preparing_loader.h"
 #include "toolkit/win32/text.h"
 
 namespace qm::win32 {
@@ -193,6 +195,76 @@ TEST_F(Photos, EveryExifOrientationStandsUprightAndIsFittedAsItStands) {
           << c.orientation << " at " << w << "x" << h;
     }
   }
+}
+
+// The loader the show uses, on real files: what it decoded ahead is shown only while the file
+// is the one it decoded.
+class Prepared : public Photos {
+ protected:
+  Prepared() { ::CreateDirectoryW(folder_.c_str(), nullptr); }
+  std::string picture(const std::wstring& file, COLORREF colour) {
+    return write(L"show\\" + file,
+                 encode(GUID_ContainerFormatBmp, 32, 16, [colour](int, int) { return colour; }));
+  }
+  std::string shownColour(const PictureRef& picture) {
+    return name(Drawn(static_cast<const WicPicture&>(*picture), 32, 16).pixel(10, 8));
+  }
+  static FILETIME lastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+  }
+  static void setLastWrite(const std::string& path, FILETIME time) {
+    UniqueHandle<HANDLE, ::CloseHandle, invalidHandleValue> file(
+        ::CreateFileW(widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                      OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &time));
+  }
+  int errorOfLoad(const std::string& path) {
+    return errorOf([&] { preparing_.load(path); });
+  }
+
+  std::wstring folder_ = root_ + L"\\show";
+  PreparingLoader preparing_{loader_, wicPreparingPlatform()};
+};
+
+TEST_F(Prepared, UsedWhileSizeAndLastWriteMatchAndLoadedAfreshOnceEitherChanges) {
+  const std::string path = picture(L"a.bmp", kRed);
+  const FILETIME written = lastWrite(path);
+  preparing_.prepare(path, {});
+  preparing_.waitUntilIdle();
+  // The same bytes count and last-write time: still taken for the file that was decoded.
+  picture(L"a.bmp", kBlue);
+  setLastWrite(path, written);
+  EXPECT_EQ(shownColour(preparing_.load(path)), "red");
+  // Written later: loaded afresh.
+  FILETIME later = written;
+  later.dwHighDateTime += 1;
+  setLastWrite(path, later);
+  EXPECT_EQ(shownColour(preparing_.load(path)), "blue");
+}
+
+TEST_F(Prepared, FailuresAfterPreparingAreTheSameAsWithout) {
+  const std::string a = picture(L"a.bmp", kRed);
+  preparing_.prepare(a, {});
+  preparing_.waitUntilIdle();
+  ::DeleteFileW(widen(a).c_str());
+  EXPECT_EQ(errorOfLoad(a), 53) << "the file gone";
+
+  const std::string b = picture(L"b.bmp", kRed);
+  preparing_.prepare(b, {});
+  preparing_.waitUntilIdle();
+  write(L"show\\b.bmp", {'B', 'M', 'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'});
+  EXPECT_EQ(errorOfLoad(b), 481) << "the file corrupted";
+
+  const std::string c = picture(L"c.bmp", kRed);
+  preparing_.prepare(c, {});
+  preparing_.waitUntilIdle();
+  ::DeleteFileW(widen(c).c_str());
+  ::DeleteFileW(widen(b).c_str());
+  ASSERT_TRUE(::RemoveDirectoryW(folder_.c_str()));
+  EXPECT_EQ(errorOfLoad(c), 76) << "the folder gone";
 }
 
 }  // namespace

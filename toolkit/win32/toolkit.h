@@ -3,6 +3,7 @@
 #include "toolkit/toolkit.h"
 #include "toolkit/win32/application.h"
 #include "toolkit/win32/picture.h"
+#include "toolkit/win32/preparing_loader.h"
 #include "toolkit/win32/settings_store.h"
 #include "toolkit/win32/sound_io.h"
 
@@ -16,7 +17,7 @@ class Win32Toolkit : public Toolkit {
   Application& app() override { return application_; }
   Screen& screen() override { return screen_; }
   SettingsStore& settings() override { return settings_; }
-  PictureLoader& pictures() override { return pictures_; }
+  PictureLoader& pictures() override { return preparedPictures_; }
   ResourceReader& resources() override { return resources_; }
   SoundOutput& sound() override { return sound_; }
   std::unique_ptr<Window> createShowWindow() override;
@@ -42,6 +43,8 @@ class Win32Toolkit : public Toolkit {
   Win32Screen screen_;
   RegistrySettingsStore settings_;
   WicPictureLoader pictures_;
+  // The show's loader: the next picture is decoded while the show waits.
+  PreparingLoader preparedPictures_{pictures_, wicPreparingPlatform()};
   ModuleResourceReader resources_;
   WinmmSoundOutput sound_;
 };

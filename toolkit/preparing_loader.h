@@ -1,0 +1,59 @@
+#pragma once
+// A picture loader that gets the next picture ready while the show waits: prepare() hands the
+// file to a worker thread that decodes it, to the size it will be drawn at, with a loader of its
+// own; load() takes that picture when it is still the same file, and loads as before otherwise.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "toolkit/picture.h"
+
+namespace qm {
+
+// What tells one version of a file from another at the same path.
+struct FileIdentity {
+  uint64_t size = 0;
+  uint64_t lastWrite = 0;
+  bool operator==(const FileIdentity& other) const {
+    return size == other.size && lastWrite == other.lastWrite;
+  }
+  bool operator!=(const FileIdentity& other) const { return !(*this == other); }
+};
+
+class PreparingLoader : public PictureLoader {
+ public:
+  struct Platform {
+    // Runs on the worker thread before its first decode; the loader it returns is made, used
+    // and destroyed on that thread alone.
+    std::function<std::unique_ptr<PictureLoader>()> workerLoader;
+    // The identity of the file at a full path now; nothing when there is no such file (or a
+    // folder is there). Called on both threads.
+    std::function<std::optional<FileIdentity>(const std::string&)> identity;
+  };
+
+  // direct loads on the caller's thread whatever is not ready.
+  PreparingLoader(PictureLoader& direct, Platform platform);
+  // Never waits for the worker: it finishes its decode (or the process ends) on its own.
+  ~PreparingLoader() override;
+  PreparingLoader(const PreparingLoader&) = delete;
+  PreparingLoader& operator=(const PreparingLoader&) = delete;
+
+  // The prepared picture when it is of this path, the file's identity has not changed since it
+  // was decoded, and drawnSize gives the size it was decoded for; waits for the worker when it
+  // is decoding this very file. Otherwise direct's load, with all its failures.
+  PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override;
+  // Replaces what the worker was to do next, and the picture it had ready. Never fails.
+  void prepare(const std::string& path, const DrawnSize& drawnSize) override;
+
+  // Blocks until the worker has nothing left to do. For tests and the benchmark.
+  void waitUntilIdle();
+
+ private:
+  struct Shared;
+  PictureLoader& direct_;
+  std::shared_ptr<Shared> shared_;
+};
+
+}  // namespace qm
