@@ -86,3 +86,9 @@ add_test(NAME e2e_tests
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.py
                  $<TARGET_FILE:screen_saver>)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900 LABELS wine)
+
+# A phone's portrait photo, stored on its side, shown upright.
+add_test(NAME e2e_photos
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/photos_e2e.py
+                 $<TARGET_FILE:screen_saver>)
+set_tests_properties(e2e_photos PROPERTIES TIMEOUT 300 LABELS wine)
