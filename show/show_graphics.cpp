@@ -81,12 +81,15 @@ void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1&
   } else {
     step.run([&] { state.pictureIndex = addInt16(state.pictureIndex, 1); });
   }
-  // While the show waits, the loader may decode the entry the next step will load, for the
-  // screen as it is now; the next step's load decides whether that is still the same picture.
-  step.run([&] {
-    toolkit.pictures().prepare(
-        folder + pictures.list(state.pictureIndex),
-        [screen = screenExtent()](Extent natural) { return fitToScreen(natural, screen); });
+  step.run([&] { prepareNextPicture(toolkit, folder, pictures, state.pictureIndex); });
+}
+
+void prepareNextPicture(Toolkit& toolkit, const std::string& folder, const FileList& pictures,
+                        int16_t pictureIndex) {
+  // The fit takes the screen by value: the loader may call it on another thread, later.
+  const Extent screen{toolkit.screen().width(), toolkit.screen().height()};
+  toolkit.pictures().prepare(folder + pictures.list(pictureIndex), [screen](Extent natural) {
+    return fitToScreen(natural, screen);
   });
 }
 

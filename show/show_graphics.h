@@ -23,4 +23,10 @@ Extent fitToScreen(Extent natural, Extent screen);
 void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1& sounds,
                   ShowState state);
 
+// Tells the loader which picture the next step will load (folder + entry pictureIndex) and the
+// fit for the screen as it is now, so that it may be decoded while the show waits. Changes
+// nothing the next step sees.
+void prepareNextPicture(Toolkit& toolkit, const std::string& folder, const FileList& pictures,
+                        int16_t pictureIndex);
+
 }  // namespace qm

@@ -24,17 +24,20 @@ class NextPicture : public ::testing::Test, public Program {
   const auto& preparations() const { return tk.loader.preparations; }
 };
 
-TEST_F(NextPicture, EachStepAsksForTheEntryTheNextStepLoadsWrapAndFailuresIncluded) {
+TEST_F(NextPicture, ActivationAndEachStepAskForTheEntryTheNextStepLoads) {
   add("1.jpg", 640, 400);
   add("2.jpg", 300, 500);
   tk.folders["C:\\Saver"].push_back("3.jpg");
   tk.loader.failures["C:\\Saver\\3.jpg"] = ErrorCode::kInvalidPicture;
   startShow();
+  ASSERT_EQ(preparations().size(), 1u) << "the first tick's picture, at activation";
+  EXPECT_TRUE(tk.loader.loads.empty());
   for (int i = 0; i < 5; ++i) ASSERT_FALSE(tick(0));
-  ASSERT_EQ(preparations().size(), 5u);
-  for (size_t i = 0; i + 1 < tk.loader.loads.size(); ++i)
-    EXPECT_EQ(preparations()[i].path, tk.loader.loads[i + 1]) << "step " << i;
-  EXPECT_EQ(preparations()[2].path, "C:\\Saver\\1.jpg") << "after the last entry, the first";
+  ASSERT_EQ(preparations().size(), 6u);
+  // The one asked for before each load is the one loaded, the wrap and a failed load included.
+  for (size_t i = 0; i < tk.loader.loads.size(); ++i)
+    EXPECT_EQ(preparations()[i].path, tk.loader.loads[i]) << "step " << i;
+  EXPECT_EQ(preparations()[3].path, "C:\\Saver\\1.jpg") << "after the last entry, the first";
 }
 
 TEST_F(NextPicture, ThePreparedSizeIsTheSizeTheNextLoadIsToldAndDoesNotFollowTheScreenLater) {
@@ -47,14 +50,14 @@ TEST_F(NextPicture, ThePreparedSizeIsTheSizeTheNextLoadIsToldAndDoesNotFollowThe
   // The natural size in twips as the fake loader hands it to the load's drawnSize.
   const Extent natural{himetric(2048) * 1440.0f / 2540.0f, himetric(1000) * 1440.0f / 2540.0f};
   const Extent loaded = tk.loader.drawnSizes[1];
-  const Extent prepared = preparations()[0].drawnSize(natural);
+  const Extent prepared = preparations()[1].drawnSize(natural);
   EXPECT_EQ(prepared.width, loaded.width);
   EXPECT_EQ(prepared.height, loaded.height);
 
   // The size was taken for the screen of that step: a worker calling it later, on its own
   // thread, neither reads the screen nor sees it change.
   tk.display.widthPixels = 800;
-  const Extent later = preparations()[0].drawnSize(natural);
+  const Extent later = preparations()[1].drawnSize(natural);
   EXPECT_EQ(later.width, prepared.width);
   EXPECT_EQ(later.height, prepared.height);
 }
