@@ -11,6 +11,7 @@ add_library(qm_win32 STATIC
   toolkit/win32/folders.cpp
   toolkit/win32/label.cpp
   toolkit/win32/picture.cpp
+  toolkit/win32/picture_file.cpp
   toolkit/win32/settings_store.cpp
   toolkit/win32/sound_io.cpp
   toolkit/win32/text.cpp

@@ -7,6 +7,7 @@
 #include "toolkit/failure.h"
 #include "toolkit/win32/dpi.h"
 #include "toolkit/win32/folders.h"
+#include "toolkit/win32/picture_file.h"
 #include "toolkit/win32/text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -28,9 +29,6 @@ __CRT_UUID_DECL(IWICBitmapSourceTransform, 0x3b16811b, 0x6a43, 0x4ec9, 0xb7, 0x1
 namespace qm::win32 {
 
 namespace {
-
-// A decoded picture larger than this many bytes is refused rather than risked.
-constexpr uint64_t kLargestDecodedBytes = 512ull * 1024 * 1024;
 
 int32_t toHimetric(int pixels, int dpi) {
   return static_cast<int32_t>(std::lround(static_cast<double>(pixels) * 2540.0 / dpi));
@@ -123,18 +121,21 @@ PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& draw
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure(ErrorCode::kInvalidPicture, path);
   if (!factory_) throw Failure(ErrorCode::kInvalidPicture, "no picture decoder");
 
+  // Some decoders allocate and decode the whole picture before its size can be asked, so the
+  // header is read and judged first; the decoder is the one for the format it names.
+  const PictureFile file(*factory_.Get(), wide, path);
   ComPtr<IWICBitmapDecoder> decoder;
-  check(factory_->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
-                                            WICDecodeMetadataCacheOnDemand, &decoder),
+  check(factory_->CreateDecoder(file.container(), nullptr, &decoder), ErrorCode::kInvalidPicture,
+        path);
+  check(decoder->Initialize(file.stream(), WICDecodeMetadataCacheOnDemand),
         ErrorCode::kInvalidPicture, path);
   ComPtr<IWICBitmapFrameDecode> frame;
   check(decoder->GetFrame(0, &frame), ErrorCode::kInvalidPicture, path);
   UINT width = 0, height = 0;
   check(frame->GetSize(&width, &height), ErrorCode::kInvalidPicture, path);
-  if (width == 0 || height == 0 || width > 0x7FFF'FFFF / 4 || height > 0x7FFF'FFFF)
+  // What the decoder reports is held to the same bound as what the header declared.
+  if (width == 0 || height == 0 || !decodedSizeFits(width, height))
     throw Failure(ErrorCode::kInvalidPicture, path);
-  if (static_cast<uint64_t>(width) * height * 4 > kLargestDecodedBytes)
-    throw Failure(ErrorCode::kOutOfMemory, path);
 
   // A decoder that can shrink while decoding hands over a smaller bitmap, which the format
   // converter then turns into the DIB's format at that size.
