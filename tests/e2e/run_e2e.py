@@ -12,6 +12,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from saver import (SCREEN_H, SCREEN_W, Saver, Shot, click, click_at, cursor_visible,  # noqa: E402
                    key, move_mouse, query_settings, reset_settings, show_window_visible,
                    store_setting, type_text, wait_until, window_origin, window_titled)
+import hostile_show  # noqa: E402
+from hostile_show import BombInTheFolder  # noqa: E402,F401
 
 SCR = None
 SHOTS = os.environ.get("QM_SHOTS", "/tmp")
@@ -359,5 +361,5 @@ class OtherModes(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    SCR = os.path.abspath(sys.argv.pop(1))
+    SCR = hostile_show.SCR = os.path.abspath(sys.argv.pop(1))
     unittest.main(verbosity=2)
