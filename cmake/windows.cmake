@@ -13,6 +13,7 @@ add_library(qm_win32 STATIC
   toolkit/win32/picture.cpp
   toolkit/win32/picture_pixels.cpp
   toolkit/win32/preparing_loader.cpp
+  toolkit/win32/picture_file.cpp
   toolkit/win32/settings_store.cpp
   toolkit/win32/sound_io.cpp
   toolkit/win32/text.cpp
@@ -63,6 +64,7 @@ add_executable(win_tests
   tests/win/resources_pictures_test.cpp
   tests/win/dialog_test.cpp
   tests/win/photos_test.cpp
+  tests/win/hostile_pictures_test.cpp
 )
 target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(win_tests PRIVATE shell32)

@@ -12,6 +12,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from saver import (SCREEN_H, SCREEN_W, Saver, Shot, cursor_visible, key, move_mouse,  # noqa: E402
                    near, reset_settings, run, show_window_visible, store_setting,
                    stored_settings, type_text, wait_until, window_titled)
+import hostile_show  # noqa: E402
+from hostile_show import BombInTheFolder  # noqa: E402,F401
 
 SCR = None
 SHOTS = os.environ.get("QM_SHOTS", "/tmp")
@@ -208,5 +210,5 @@ class SettingsDialog(EndToEnd):
 
 
 if __name__ == "__main__":
-    SCR = os.path.abspath(sys.argv.pop(1))
+    SCR = hostile_show.SCR = os.path.abspath(sys.argv.pop(1))
     unittest.main(verbosity=2)

@@ -1,5 +1,6 @@
 #pragma once
-// Win32: pictures decoded by WIC into a 32-bit DIB that GDI draws directly.
+// Win32: pictures decoded by WIC into a DIB that GDI draws directly: 8-bit indexed ones as they
+// are, with their palette, all others as 32-bit pixels.
 #include <windows.h>
 #include <wincodec.h>
 #include <wrl/client.h>

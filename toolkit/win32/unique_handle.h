@@ -47,6 +47,8 @@ class UniqueHandle {
 
 using UniqueHandleObject = UniqueHandle<HANDLE, ::CloseHandle>;
 using UniqueFindHandle = UniqueHandle<HANDLE, ::FindClose, invalidHandleValue>;
+// CreateFile answers INVALID_HANDLE_VALUE, not null, when it fails.
+using UniqueFileHandle = UniqueHandle<HANDLE, ::CloseHandle, invalidHandleValue>;
 using UniqueHBitmap = UniqueHandle<HBITMAP, ::DeleteObject>;
 using UniqueHFont = UniqueHandle<HFONT, ::DeleteObject>;
 using UniqueHBrush = UniqueHandle<HBRUSH, ::DeleteObject>;
