@@ -214,7 +214,7 @@ PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& draw
 
   // An indexed picture drawn at its natural size stays indices and palette; one that is drawn
   // smaller is shrunk below like any other, so it never holds more than its drawn size.
-  const bool unchanged = orientation == 1 && drawn.cx == static_cast<LONG>(decodedWidth) &&
+  const bool unchanged = orientation <= 1 && drawn.cx == static_cast<LONG>(decodedWidth) &&
                          drawn.cy == static_cast<LONG>(decodedHeight);
   if (UniqueHBitmap indexed =
           unchanged ? indexedBitmap(*factory_.Get(), *source.Get(), decodedWidth, decodedHeight, path)
