@@ -62,7 +62,6 @@ add_executable(win_tests
   tests/win/settings_files_test.cpp
   tests/win/resources_pictures_test.cpp
   tests/win/dialog_test.cpp
-  tests/win/photos_test.cpp
 )
 target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(win_tests PRIVATE shell32)

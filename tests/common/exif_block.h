@@ -19,10 +19,10 @@ inline TiffEntry orientationEntry(uint16_t value) { return {0x0112, 3, 1, value}
 
 struct ExifLayout {
   bool bigEndian = false;
-  std::vector<TiffEntry> ifd0;      // written right after the header
-  uint32_t ifd0Offset = 8;          // where the header says IFD0 is
-  uint32_t ifd0Next = 0;            // IFD0's link: 0 none, kIfd1 to ifd1 (written after IFD0)
-  std::vector<TiffEntry> ifd1;      // the thumbnail's IFD, written when not empty
+  std::vector<TiffEntry> ifd0;  // written right after the header
+  uint32_t ifd0Offset = 8;      // where the header says IFD0 is
+  uint32_t ifd0Next = 0;        // IFD0's link: 0 none, kIfd1 to ifd1 (written after IFD0)
+  std::vector<TiffEntry> ifd1;  // the thumbnail's IFD, written when not empty
   uint32_t ifd1Next = 0;
   static constexpr uint32_t kIfd1 = 0xFFFFFFFF;
 };

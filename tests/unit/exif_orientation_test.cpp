@@ -11,7 +11,9 @@ namespace {
 
 using namespace test;
 
-int blockOrientation(const Bytes& block) { return exifBlockOrientation(block.data(), block.size()); }
+int blockOrientation(const Bytes& block) {
+  return exifBlockOrientation(block.data(), block.size());
+}
 int fileOrientation(const Bytes& file) { return jpegOrientation(file.data(), file.size()); }
 
 const Bytes kJfif = segment(0xE0, {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
@@ -71,8 +73,7 @@ TEST(ExifOrientation, MalformedBlocksMeanNoOrientation) {
       {"not Exif", patched(sound, 4, {'X'})},
       {"no byte order", patched(sound, 6, {'X', 'X'})},
       {"little-endian claiming big", patched(sound, 6, {'M', 'M'})},
-      {"big-endian claiming little",
-       patched(laidOut([](ExifLayout&) {}, true), 6, {'I', 'I'})},
+      {"big-endian claiming little", patched(laidOut([](ExifLayout&) {}, true), 6, {'I', 'I'})},
       {"IFD0 inside the header", laidOut([](ExifLayout& l) { l.ifd0Offset = 2; })},
       {"IFD0 past the end", laidOut([&](ExifLayout& l) { l.ifd0Offset = size + 100; })},
       {"IFD0 offset wraps", laidOut([](ExifLayout& l) { l.ifd0Offset = 0xFFFFFFFE; })},
@@ -112,11 +113,14 @@ TEST(ExifOrientation, SegmentsAreWalkedFromTheStartToTheScanOnly) {
        kNoOrientation},
       {"no start marker", exif, kNoOrientation},
       {"fill bytes before a marker",
-       edited(plain, [](Bytes& f) { f.insert(f.begin() + 2, {0xFF, 0xFF}); }), 5},
-      {"a segment whose length counts less than itself",
-       edited(plain, [](Bytes& f) { f[5] = 1; }), kNoOrientation},
-      {"bytes that are not a marker", edited(plain, [](Bytes& f) { f[2] = 0x12; }),
+       edited(plain,
+              [](Bytes& f) {
+                f.insert(f.begin() + 2, {0xFF, 0xFF});
+              }),
+       5},
+      {"a segment whose length counts less than itself", edited(plain, [](Bytes& f) { f[5] = 1; }),
        kNoOrientation},
+      {"bytes that are not a marker", edited(plain, [](Bytes& f) { f[2] = 0x12; }), kNoOrientation},
   };
   for (const auto& c : cases) EXPECT_EQ(fileOrientation(c.file), c.orientation) << c.name;
 }

@@ -54,9 +54,9 @@ TEST(TurnPixels, EachOrientationShowsThePictureAsTheExifStandardDescribesIt) {
 
 TEST(AreaShrinker, EachChannelOfAPixelIsTheMeanOfTheAreaItCovers) {
   // 4 x 4 to 2 x 2: whole 2 x 2 blocks.
-  const Pixels blocks = {grey(0),  grey(4),  grey(100), grey(100), grey(8),  grey(12),
-                         grey(100), grey(100), grey(10), grey(10),  grey(255), grey(255),
-                         grey(30), grey(30), grey(0),   grey(0)};
+  const Pixels blocks = {grey(0),   grey(4),   grey(100), grey(100), grey(8),   grey(12),
+                         grey(100), grey(100), grey(10),  grey(10),  grey(255), grey(255),
+                         grey(30),  grey(30),  grey(0),   grey(0)};
   EXPECT_EQ(shrink(blocks, 4, 4, 2, 2), (Pixels{grey(6), grey(100), grey(20), grey(128)}));
   // 3 to 2 across: the middle pixel is shared half and half.
   // (0 + 90 / 2) / 1.5 = 30 and (90 / 2 + 180) / 1.5 = 150.

@@ -155,7 +155,8 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSize) {
     files_.identities = {{kA, {100, 1}}, {kB, {200, 2}}};
     prepareAndWait(kA);
     c.between(files_);
-    const auto& picture = static_cast<const TestPicture&>(*loader().load(c.loaded, onScreen(c.width)));
+    const auto& picture =
+        static_cast<const TestPicture&>(*loader().load(c.loaded, onScreen(c.width)));
     EXPECT_EQ(picture.by, c.by) << c.name;
     EXPECT_EQ(picture.drawn.width, c.width) << c.name;
   }
