@@ -16,12 +16,6 @@
 
 namespace qm::fake {
 
-struct MessageBoxShown {
-  std::string text;
-  int style;
-  std::string title;
-};
-
 class FakeApplication : public Application {
  public:
   std::string title() const override { return "Quillmoor Screen Saver"; }
@@ -40,7 +34,7 @@ class FakeApplication : public Application {
   int localHour() const override { return hour; }
   int32_t showCursor(bool show) override { return cursorCounter += show ? 1 : -1; }
   void messageBox(const std::string& text, int style, const std::string& title) override {
-    messageBoxes.push_back({text, style, title});
+    messageBoxes.push_back(title + "|" + std::to_string(style) + "|" + text);
   }
   // Queues an event that the next doEvents delivers.
   void post(std::function<void()> event) { pending_.push_back(std::move(event)); }
@@ -50,7 +44,7 @@ class FakeApplication : public Application {
   int hour = 9;
   int cursorCounter = 0;  // ShowCursor's display counter, 0 = visible
   int doEventsCalls = 0;
-  std::vector<MessageBoxShown> messageBoxes;
+  std::vector<std::string> messageBoxes;  // "title|style|text"
 
  private:
   std::deque<std::function<void()>> pending_;

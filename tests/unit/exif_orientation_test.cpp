@@ -45,27 +45,19 @@ TEST(ExifOrientation, EveryValueInBothByteOrdersAndEveryShortenedBlockOrFileIsRe
   }
 }
 
+// The block with bytes from at on replaced (offsets as exifWithOrientation gives them).
+Bytes patched(Bytes block, size_t at, std::initializer_list<uint8_t> bytes) {
+  std::copy(bytes.begin(), bytes.end(), block.begin() + at);
+  return block;
+}
+
 TEST(ExifOrientation, MalformedBlocksMeanNoOrientation) {
-  auto laidOut = [](auto change, bool bigEndian = false) {
-    ExifLayout layout;
-    layout.bigEndian = bigEndian;
-    layout.ifd0 = {{0x010F, 2, 4, 0}, orientationEntry(6)};
-    change(layout);
-    return exifPayload(layout);
-  };
-  auto patched = [](Bytes block, size_t at, std::initializer_list<uint8_t> bytes) {
-    std::copy(bytes.begin(), bytes.end(), block.begin() + at);
-    return block;
-  };
-  const Bytes sound = laidOut([](ExifLayout&) {});
-  const auto size = static_cast<uint32_t>(sound.size() - 6);  // of the TIFF structure
-  // IFD0 links to IFD1 (the thumbnail's, holding an orientation) and IFD1 back to IFD0.
-  auto looped = [](ExifLayout& l) {
-    l.ifd0 = {{0x0100, 4, 1, 640}};
-    l.ifd0Next = ExifLayout::kIfd1;
-    l.ifd1 = {orientationEntry(3)};
-    l.ifd1Next = 8;
-  };
+  const Bytes sound = exifWithOrientation(6);
+  // IFD0 without the orientation links to IFD1 (the thumbnail's, holding one), which links
+  // back to IFD0.
+  Bytes looped = patched(sound, 28, {0x13});
+  looped[40] = 44 - 6;
+  for (uint8_t b : {1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 3, 0, 0, 0, 8, 0, 0, 0}) looped.push_back(b);
   const struct {
     const char* name;
     Bytes block;
@@ -73,23 +65,21 @@ TEST(ExifOrientation, MalformedBlocksMeanNoOrientation) {
       {"not Exif", patched(sound, 4, {'X'})},
       {"no byte order", patched(sound, 6, {'X', 'X'})},
       {"little-endian claiming big", patched(sound, 6, {'M', 'M'})},
-      {"big-endian claiming little", patched(laidOut([](ExifLayout&) {}, true), 6, {'I', 'I'})},
-      {"IFD0 inside the header", laidOut([](ExifLayout& l) { l.ifd0Offset = 2; })},
-      {"IFD0 past the end", laidOut([&](ExifLayout& l) { l.ifd0Offset = size + 100; })},
-      {"IFD0 offset wraps", laidOut([](ExifLayout& l) { l.ifd0Offset = 0xFFFFFFFE; })},
-      {"more entries than the block holds", patched(sound, 6 + 8, {3})},
-      {"wrong type", laidOut([](ExifLayout& l) { l.ifd0[1].type = 4; })},
-      {"two values", laidOut([](ExifLayout& l) { l.ifd0[1].count = 2; })},
-      {"value 0", laidOut([](ExifLayout& l) { l.ifd0[1].value = 0; })},
-      {"value 9", laidOut([](ExifLayout& l) { l.ifd0[1].value = 9; })},
-      {"no orientation tag", laidOut([](ExifLayout& l) { l.ifd0.pop_back(); })},
-      {"only the thumbnail's, looping", laidOut(looped)},
-      {"only the thumbnail's, looping, big-endian", laidOut(looped, true)},
+      {"big-endian claiming little", patched(exifWithOrientation(6, true), 6, {'I', 'I'})},
+      {"IFD0 inside the header", patched(sound, 10, {2})},
+      {"IFD0 past the end", patched(sound, 10, {200})},
+      {"IFD0 offset wraps", patched(sound, 10, {0xFE, 0xFF, 0xFF, 0xFF})},
+      {"more entries than the block holds", patched(sound, 14, {3})},
+      {"wrong type", patched(sound, 30, {4})},
+      {"two values", patched(sound, 32, {2})},
+      {"value 0", patched(sound, 36, {0})},
+      {"value 9", patched(sound, 36, {9})},
+      {"no orientation tag", patched(sound, 28, {0x13})},
+      {"only the thumbnail's, looping", looped},
   };
   EXPECT_EQ(blockOrientation(sound), 6) << "the sound block the cases are made from";
+  EXPECT_EQ(blockOrientation(patched(looped, 28, {0x12})), 6) << "the picture's own, looping";
   for (const auto& c : cases) EXPECT_EQ(blockOrientation(c.block), kNoOrientation) << c.name;
-  // A link from IFD0 to itself does not hold the reader.
-  EXPECT_EQ(blockOrientation(laidOut([](ExifLayout& l) { l.ifd0Next = 8; })), 6);
 }
 
 TEST(ExifOrientation, SegmentsAreWalkedFromTheStartToTheScanOnly) {

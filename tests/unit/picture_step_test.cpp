@@ -127,11 +127,9 @@ TEST_F(PictureStep, MissingFolderShowsItsMessageAndEndsBeforeTheSound) {
   ASSERT_FALSE(tick(0));
   tk.loader.failures["C:\\Saver\\1.jpg"] = ErrorCode::kPathNotFound;  // folder removed
   ASSERT_TRUE(tick(0));
-  ASSERT_EQ(tk.application.messageBoxes.size(), 1u);
-  EXPECT_EQ(tk.application.messageBoxes[0].text,
-            "The directory path does not exist! Create a directory with graphics first.");
-  EXPECT_EQ(tk.application.messageBoxes[0].title, "No Directory Exists!");
-  EXPECT_EQ(tk.application.messageBoxes[0].style, 48);
+  EXPECT_EQ(tk.application.messageBoxes,
+            std::vector<std::string>{"No Directory Exists!|48|The directory path does not exist! "
+                                     "Create a directory with graphics first."});
   EXPECT_EQ(tk.soundOutput.requests.size(), 1u);
 }
 
