@@ -63,7 +63,6 @@ add_executable(win_tests
   tests/win/settings_files_test.cpp
   tests/win/resources_pictures_test.cpp
   tests/win/dialog_test.cpp
-  tests/win/photos_test.cpp
   tests/win/hostile_pictures_test.cpp
 )
 target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
@@ -88,12 +87,6 @@ add_test(NAME e2e_tests
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.py
                  $<TARGET_FILE:screen_saver>)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900 LABELS wine)
-
-# A phone's portrait photo, stored on its side, shown upright.
-add_test(NAME e2e_photos
-         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/photos_e2e.py
-                 $<TARGET_FILE:screen_saver>)
-set_tests_properties(e2e_photos PROPERTIES TIMEOUT 300 LABELS wine)
 
 # The benchmark of the show on large photos (scripts/bench.sh builds and runs it); not a test.
 add_executable(tick_bench EXCLUDE_FROM_ALL tools/bench/tick_bench.cpp)

@@ -22,7 +22,7 @@ RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
 
 
 def chunks(image):
-    """The RIFF image's chunks as (id, payload), honouring pad bytes, and the image length."""
+    """The RIFF image's chunks as {id: payload}, in order, honouring pad bytes, and its length."""
     assert image[:4] == b"RIFF" and image[8:12] == b"WAVE"
     length = struct.unpack("<I", image[4:8])[0] + 8
     found, at = [], 12
@@ -49,9 +49,8 @@ class Resources(unittest.TestCase):
         return self.pe.get_data(self.entries[key].OffsetToData, self.entries[key].Size)
 
     def test_a_gui_executable_for_its_machine_without_runtime_dlls(self):
-        self.assertEqual((self.pe.FILE_HEADER.Machine, self.pe.OPTIONAL_HEADER.Magic),
-                         MACHINES[MACHINE])
-        self.assertEqual(self.pe.OPTIONAL_HEADER.Subsystem, 2)
+        self.assertEqual((self.pe.FILE_HEADER.Machine, self.pe.OPTIONAL_HEADER.Magic,
+                          self.pe.OPTIONAL_HEADER.Subsystem), MACHINES[MACHINE] + (2,))
         imports = {entry.dll.decode().lower() for entry in self.pe.DIRECTORY_ENTRY_IMPORT}
         self.assertTrue(imports, "no imports read")
         self.assertLessEqual(imports, WINDOWS_DLLS, "a DLL that Windows does not carry")
@@ -68,27 +67,23 @@ class Resources(unittest.TestCase):
                 image = self.data(("ATM_SOUND", sound_id, 1033))
                 with open(os.path.join(RESOURCES, "sound%d.wav" % sound_id), "rb") as committed:
                     self.assertEqual(image, committed.read())
-                self.assertEqual(len(image), size)
                 pairs, length = chunks(image)
-                self.assertEqual(image[length:], b"\0" * (size - length))
+                self.assertEqual((len(image), image[length:]), (size, b"\0" * (size - length)))
                 self.assertLess(size - length, 4)
                 self.assertEqual([name for name, _ in pairs],
                                  ["fmt "] + ["fact"] * fact + ["data"] + ["LIST"] * bool(info))
                 found = dict(pairs)
-                fmt = found["fmt "]
-                self.assertEqual(fmt[16:], b"\0\0" if fmt_size == 18 else b"")
-                self.assertEqual(struct.unpack("<HHIIHH", fmt[:16]),
-                                 (1, channels, rate, rate * channels, channels, 8))
+                self.assertEqual(found["fmt "], struct.pack("<HHIIHH", 1, channels, rate,
+                                                            rate * channels, channels, 8)
+                                 + b"\0\0" * (fmt_size == 18))
                 self.assertEqual(len(found["data"]), data_bytes)
-                if fact:
-                    self.assertEqual(struct.unpack("<I", found["fact"]), (data_bytes // channels,))
-                if info:
-                    self.assertEqual(found["LIST"][:4], b"INFO")
-                self.assertGreater(max(found["data"]) - min(found["data"]), 60, "audible, not silence")
+                self.assertEqual(found.get("fact"), struct.pack("<I", data_bytes // channels)
+                                 if fact else None)
+                self.assertEqual(found.get("LIST", b"")[:4], b"INFO" if info else b"")
+                self.assertGreater(max(found["data"]) - min(found["data"]), 60, "not silence")
 
     def test_icon_is_one_32x32_256_colour_image(self):
-        group = self.data((RT_GROUP_ICON, 1, 0))
-        self.assertEqual(struct.unpack("<HHHBBBBHHIH", group),
+        self.assertEqual(struct.unpack("<HHHBBBBHHIH", self.data((RT_GROUP_ICON, 1, 0))),
                          (0, 1, 1, 32, 32, 0, 0, 1, 8, 2216, 30001))
         image = self.data((RT_ICON, 30001, 0))
         self.assertEqual(len(image), 2216)
@@ -97,17 +92,17 @@ class Resources(unittest.TestCase):
 
     def test_version_block(self):
         fixed = self.pe.VS_FIXEDFILEINFO[0]
-        self.assertEqual((fixed.FileVersionMS, fixed.FileVersionLS, fixed.ProductVersionMS,
-                          fixed.ProductVersionLS, fixed.FileFlagsMask, fixed.FileFlags,
-                          fixed.FileOS, fixed.FileType, fixed.FileSubtype, fixed.FileDateMS,
-                          fixed.FileDateLS), (0x10000, 0, 0x10000, 0, 0, 0, 4, 1, 0, 0, 0))
+        self.assertEqual([getattr(fixed, field) for field in (
+            "FileVersionMS", "FileVersionLS", "ProductVersionMS", "ProductVersionLS",
+            "FileFlagsMask", "FileFlags", "FileOS", "FileType", "FileSubtype", "FileDateMS",
+            "FileDateLS")], [0x10000, 0, 0x10000, 0, 0, 0, 4, 1, 0, 0, 0])
         infos = {info.Key: info for info in self.pe.FileInfo[0]}
         tables = infos[b"StringFileInfo"].StringTable
         self.assertEqual([table.LangID for table in tables], [b"040904B0"])
         values = [(k.decode(), v.decode()) for k, v in tables[0].entries.items()]
-        self.assertTrue(values[1][1], "a company name")
-        name = "Quillmoor Screen Saver"
-        self.assertEqual(values, [("Comments", name), ("CompanyName", values[1][1]),
+        name, company = "Quillmoor Screen Saver", values[1][1]
+        self.assertTrue(company, "a company name")
+        self.assertEqual(values, [("Comments", name), ("CompanyName", company),
                                   ("ProductName", name), ("FileVersion", "1.00"),
                                   ("ProductVersion", "1.00"), ("InternalName", name),
                                   ("OriginalFilename", name + ".scr")])

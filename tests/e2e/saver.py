@@ -34,11 +34,7 @@ class Saver:
 
     def wait_exit(self, timeout):
         """True when the process ended within timeout seconds."""
-        try:
-            self.process.wait(timeout=timeout)
-            return True
-        except subprocess.TimeoutExpired:
-            return False
+        return wait_until(lambda: not self.alive(), timeout, 0.1)
 
     def stop(self):
         if self.alive():
@@ -96,10 +92,6 @@ def key(*names):
 
 def move_mouse(x, y, *then):
     subprocess.run(["xdotool", "mousemove", str(x), str(y), *then], check=True)
-
-
-def type_text(text):
-    subprocess.run(["xdotool", "type", "--delay", "60", text], check=True)
 
 
 def cursor_visible():

@@ -2,6 +2,7 @@
 // An in-memory toolkit that drives the logic natively: a controllable clock, screen, command
 // line, folders and settings, and a record of what the logic did to its windows. It shares the
 // timer and file-list rules with the Win32 toolkit and keeps only what tests look at.
+#include <cctype>
 #include <deque>
 #include <functional>
 #include <map>
@@ -15,12 +16,6 @@
 
 namespace qm::fake {
 
-struct MessageBoxShown {
-  std::string text;
-  int style;
-  std::string title;
-};
-
 class FakeApplication : public Application {
  public:
   std::string title() const override { return "Quillmoor Screen Saver"; }
@@ -31,7 +26,7 @@ class FakeApplication : public Application {
   void doEvents() override {
     ++doEventsCalls;
     std::deque<std::function<void()>> now;
-    now.swap(pending);
+    now.swap(pending_);
     for (auto& event : now) dispatchEvent(*this, event);
   }
   // Throws ProgramEnded, so that a test sees the program end where it did.
@@ -39,43 +34,53 @@ class FakeApplication : public Application {
   int localHour() const override { return hour; }
   int32_t showCursor(bool show) override { return cursorCounter += show ? 1 : -1; }
   void messageBox(const std::string& text, int style, const std::string& title) override {
-    messageBoxes.push_back({text, style, title});
+    messageBoxes.push_back(title + "|" + std::to_string(style) + "|" + text);
   }
   // Queues an event that the next doEvents delivers.
-  void post(std::function<void()> event) { pending.push_back(std::move(event)); }
+  void post(std::function<void()> event) { pending_.push_back(std::move(event)); }
 
   bool anotherCopyRuns = false;
   std::string arguments;
   int hour = 9;
   int cursorCounter = 0;  // ShowCursor's display counter, 0 = visible
   int doEventsCalls = 0;
-  std::vector<MessageBoxShown> messageBoxes;
-  std::deque<std::function<void()>> pending;
+  std::vector<std::string> messageBoxes;  // "title|style|text"
+
+ private:
+  std::deque<std::function<void()>> pending_;
 };
 
 // 96 DPI: 15 twips to the pixel.
 struct FakeScreen : Screen {
   float width() const override { return static_cast<float>(widthPixels) * 15; }
   float height() const override { return static_cast<float>(heightPixels) * 15; }
-  int widthPixels = 1024;
-  int heightPixels = 768;
+  int widthPixels = 1024, heightPixels = 768;
 };
 
-// Its events are handed to the test, which delivers them as the user or the system would.
-struct FakeWindow : Window {
-  FakeWindow(FakeApplication& application, FakeScreen& display)
-      : app(application), screen(display) {}
-  void setEvents(WindowEvents handlers) override { events = std::move(handlers); }
+// Shown and unloaded as windows are: the activate event on show, the unload event on unload.
+template <class Base, class Events>
+struct FakeShowable : Base {
+  explicit FakeShowable(FakeApplication& application) : app(application) {}
+  void setEvents(Events handlers) override { events = std::move(handlers); }
   void show() override {
     visible = true;
     dispatchEvent(app, events.activate);
   }
-  void hide() override { visible = false; }
   void unload() override {
-    unloaded = true;
     visible = false;
+    unloaded = true;  // before the handler, which may end the program
     if (events.unload) events.unload();
   }
+  FakeApplication& app;
+  Events events;
+  bool visible = false, unloaded = false;
+};
+
+// Its events are handed to the test, which delivers them as the user or the system would.
+struct FakeWindow : FakeShowable<Window, WindowEvents> {
+  FakeWindow(FakeApplication& application, FakeScreen& display)
+      : FakeShowable(application), screen(display) {}
+  void hide() override { visible = false; }
   void clear() override {
     ++clears;
     drawn.clear();
@@ -91,11 +96,7 @@ struct FakeWindow : Window {
     const Picture* picture;
     float x, y, w, h;
   };
-  FakeApplication& app;
   FakeScreen& screen;
-  WindowEvents events;
-  bool visible = false;
-  bool unloaded = false;
   int clears = 0;
   int32_t backColour = 0;
   std::vector<Drawing> drawn;
@@ -130,25 +131,12 @@ struct FakeFileList : FolderFileList {
   const FakeFolders& folders;
 };
 
-// The settings dialog and its controls.
-struct FakeDialog : Dialog {
-  explicit FakeDialog(FakeApplication& application) : app(application) {}
-  void setEvents(DialogEvents handlers) override { events = std::move(handlers); }
-  void show() override {
-    visible = true;
-    dispatchEvent(app, events.activate);
-  }
-  void unload() override {
-    visible = false;
-    unloaded = true;  // before the handler, which may end the program
-    if (events.unload) events.unload();
-  }
-  FakeApplication& app;
-  DialogEvents events;
-  bool visible = false;
-  bool unloaded = false;
-};
+inline std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
 
+// The settings dialog's controls.
 struct FakeButton : Button {
   explicit FakeButton(int arrayIndex) : index(arrayIndex) {}
   void setClick(std::function<void(int)> handler) override { clicked = std::move(handler); }
@@ -170,44 +158,78 @@ struct FakeCheckBox : CheckBox {
   int checked = 0;
 };
 
-// "d:" alone means that drive's current directory.
-struct FakeDirList : DirList {
-  FakeDirList(const FakeFolders& all, const std::map<std::string, std::string>& driveDirectories)
-      : folders(all), drives(driveDirectories) {}
-  std::string path() const override { return current; }
-  void setPath(const std::string& path) override;
+// Raises its change event when what it shows changes.
+template <class Base>
+struct FakeChangingList : Base {
   void setChange(std::function<void()> handler) override { change = std::move(handler); }
-  const FakeFolders& folders;
-  const std::map<std::string, std::string>& drives;
-  std::string current = "C:\\Saver";
+  void moveTo(const std::string& to) {
+    if (to == current) return;
+    current = to;
+    if (change) change();
+  }
+  std::string current;
   std::function<void()> change;
 };
 
-struct FakeDriveList : DriveList {
-  std::string drive() const override { return current; }
-  void setDrive(const std::string& drive) override {
-    if (drive == current) return;
-    current = drive;
-    if (change) change();
+// "d:" alone means that drive's current directory.
+struct FakeDirList : FakeChangingList<DirList> {
+  FakeDirList(const FakeFolders& all, const std::map<std::string, std::string>& driveDirectories)
+      : folders(all), drives(driveDirectories) {
+    current = "C:\\Saver";
   }
-  void setChange(std::function<void()> handler) override { change = std::move(handler); }
-  std::string current = "c:";
-  std::function<void()> change;
+  std::string path() const override { return current; }
+  void setPath(const std::string& path) override {
+    std::string full = path.size() == 2 && path[1] == ':' ? drives.at(lower(path)) : path;
+    full = withoutFinalSeparator(full);
+    if (!folders.count(full)) throw Failure(ErrorCode::kPathNotFound, path);
+    moveTo(full);
+  }
+  const FakeFolders& folders;
+  const std::map<std::string, std::string>& drives;
+};
+
+struct FakeDriveList : FakeChangingList<DriveList> {
+  FakeDriveList() { current = "c:"; }
+  std::string drive() const override { return current; }
+  void setDrive(const std::string& drive) override { moveTo(drive); }
 };
 
 // Names match without regard to letter case, as the registry's do.
 struct FakeSettingsStore : SettingsStore {
   std::string read(const std::string& application, const std::string& section,
-                   const std::string& key, const std::string& defaultValue) override;
+                   const std::string& key, const std::string& defaultValue) override {
+    auto found = values.find(lower(application + "/" + section + "/" + key));
+    return found == values.end() ? defaultValue : found->second;
+  }
   void write(const std::string& application, const std::string& section, const std::string& key,
-             const std::string& value) override;
+             const std::string& value) override {
+    writes.push_back(application + "/" + section + "/" + key + "=" + value);
+    values[lower(application + "/" + section + "/" + key)] = value;
+  }
   // Every write in order, as "application/section/key=value", with the letter case used.
   std::vector<std::string> writes;
   std::map<std::string, std::string> values;  // by lower-cased "application/section/key"
 };
 
 struct FakePictureLoader : PictureLoader {
-  PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override;
+  struct FakePicture : Picture {
+    FakePicture(int32_t width, int32_t height) : w(width), h(height) {}
+    int32_t widthHimetric() const override { return w; }
+    int32_t heightHimetric() const override { return h; }
+    int32_t w, h;
+  };
+  PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override {
+    loads.push_back(path);
+    auto failure = failures.find(path);
+    if (failure != failures.end()) throw Failure(failure->second, path);
+    auto found = pictures.find(path);
+    if (found == pictures.end()) throw Failure(ErrorCode::kFileNotFound, path);
+    const auto [width, height] = found->second;
+    if (drawnSize)
+      drawnSizes.push_back(drawnSize({himetricToTwips(static_cast<float>(width)),
+                                      himetricToTwips(static_cast<float>(height))}));
+    return std::make_shared<FakePicture>(width, height);
+  }
   void prepare(const std::string& path, const DrawnSize& drawnSize) override {
     preparations.push_back({path, drawnSize});
   }
@@ -243,8 +265,7 @@ struct FakeSoundOutput : SoundOutput {
     const uint8_t* image;
     uint32_t flags;
   };
-  bool bindingFails = false;
-  bool refuses = false;
+  bool bindingFails = false, refuses = false;
   std::vector<Request> requests;
 };
 
@@ -308,7 +329,7 @@ class FakeToolkit : public Toolkit {
 
   FakeWindow* lastWindow = nullptr;
   std::vector<TimerRule*> timers;  // Timer1, Timer2
-  FakeDialog* lastDialog = nullptr;
+  FakeShowable<Dialog, DialogEvents>* lastDialog = nullptr;
   std::vector<FakeButton*> buttons;  // Command1, Command2
   FakeDriveList* driveList = nullptr;
   FakeDirList* dirList = nullptr;

@@ -14,8 +14,8 @@ class Banner : public ::testing::Test, public Program {
     tk.application.hour = hour;
     EXPECT_FALSE(start("/s"));
   }
-  const Label& label(int i) { return slide->label1(i); }
-  float left(int i) { return label(i).left(); }
+  Label& label(int i) { return slide->label1(i); }
+  std::vector<float> lefts() { return {label(0).left(), label(1).left(), label(2).left()}; }
   float width() const { return tk.lastWindow->scaleWidth(); }
 };
 
@@ -27,23 +27,19 @@ struct HourCase {
 
 class GreetingHours : public Banner, public ::testing::WithParamInterface<HourCase> {};
 
-TEST_P(GreetingHours, ShowTheHoursLinesMoveAllThreeAndYieldOnce) {
-  const HourCase& c = GetParam();
-  startAt(c.hour);
+TEST_P(GreetingHours, ShowTheirLinesMoveAllThreeAndYieldOnce) {
+  const HourCase& h = GetParam();
+  startAt(h.hour);
   ASSERT_FALSE(tick(1));
-  EXPECT_TRUE(label(0).visible());
-  EXPECT_TRUE(label(1).visible());
+  EXPECT_TRUE(label(0).visible() && label(1).visible());
   EXPECT_EQ(label(0).caption(), kCreditText);
-  EXPECT_EQ(label(1).caption(), c.line1);
-  EXPECT_EQ(label(2).visible(), c.line2 != nullptr);
-  EXPECT_EQ(label(2).caption(), c.line2 ? c.line2 : "Label1");
-  // Label 2 moves whether it is shown or not.
-  EXPECT_FLOAT_EQ(left(0), -70);
-  EXPECT_FLOAT_EQ(left(1), 1670);
-  EXPECT_FLOAT_EQ(left(2), 7700);
-  EXPECT_FLOAT_EQ(label(0).top(), 10710);
-  EXPECT_FLOAT_EQ(label(1).top(), 420);  // 11100 above the bottom of 768 pixels (11520 twips)
-  EXPECT_FLOAT_EQ(label(2).top(), 5100);
+  EXPECT_EQ(label(1).caption(), h.line1);
+  EXPECT_EQ(label(2).visible(), h.line2 != nullptr);
+  EXPECT_EQ(label(2).caption(), h.line2 ? h.line2 : "Label1");
+  EXPECT_EQ(lefts(), (std::vector<float>{-70, 1670, 7700})) << "label 2 moves, shown or not";
+  // Label 1 sits 11100 above the bottom of 768 pixels (11520 twips).
+  EXPECT_EQ((std::vector<float>{label(0).top(), label(1).top(), label(2).top()}),
+            (std::vector<float>{10710, 420, 5100}));
   EXPECT_EQ(tk.application.doEventsCalls, 1);
 }
 
@@ -63,37 +59,31 @@ TEST_F(Banner, OtherHoursHideAllThreeAndFreezeThemWithoutAYield) {
   for (int hour : {0, 7, 9, 11, 13, 16, 18, 23}) {
     SCOPED_TRACE(hour);
     tk.application.hour = hour;
-    const float lefts[] = {left(0), left(1), left(2)};
+    const std::vector<float> before = lefts();
     const int yields = tk.application.doEventsCalls;
     ASSERT_FALSE(tick(1));
-    for (int i = 0; i < 3; ++i) {
-      EXPECT_FALSE(label(i).visible()) << i;
-      EXPECT_FLOAT_EQ(left(i), lefts[i]) << i;
-    }
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(label(i).visible()) << i;
+    EXPECT_EQ(lefts(), before);
     EXPECT_EQ(tk.application.doEventsCalls, yields);
   }
   // The next greeting hour carries on from there, with the captions it does not set kept.
   tk.application.hour = 10;
   ASSERT_FALSE(tick(1));
-  EXPECT_FLOAT_EQ(left(1), 1690);
+  EXPECT_FLOAT_EQ(label(1).left(), 1690);
   EXPECT_FALSE(label(2).visible());
   EXPECT_EQ(label(2).caption(), "Hurray , times to go back !!");
 }
 
 TEST_F(Banner, RightEdgeAndBottomAreReadAtEachTickAndOnlyBeyondTheEdgeSendsALineBack) {
   startAt(8);
-  slide->label1(0).setLeft(width());         // on the edge: moves on
-  slide->label1(1).setLeft(width() + 0.5f);  // beyond: back to 200, then on to 220
-  slide->label1(2).setLeft(width() - 10);
+  label(0).setLeft(width());         // on the edge: moves on
+  label(1).setLeft(width() + 0.5f);  // beyond: back to 200, then on to 220
+  label(2).setLeft(width() - 10);
   ASSERT_FALSE(tick(1));
-  EXPECT_FLOAT_EQ(left(0), width() + 20);
-  EXPECT_FLOAT_EQ(left(1), 220);
-  EXPECT_FLOAT_EQ(left(2), width() + 10);
+  EXPECT_EQ(lefts(), (std::vector<float>{width() + 20, 220, width() + 10}));
   tk.display.heightPixels = 600;  // 9000 twips: label 1 above the top edge
   ASSERT_FALSE(tick(1));
-  EXPECT_FLOAT_EQ(left(0), 220);
-  EXPECT_FLOAT_EQ(left(1), 240);
-  EXPECT_FLOAT_EQ(left(2), 220);
+  EXPECT_EQ(lefts(), (std::vector<float>{220, 240, 220}));
   EXPECT_FLOAT_EQ(label(1).top(), -2100);
 }
 
@@ -102,7 +92,7 @@ TEST_F(Banner, PendingEventsRunAtTheEndOfTheTickAndSeeItsFinalState) {
   float seenLeft = 0;
   bool seenVisible = false;
   tk.application.post([&] {
-    seenLeft = left(2);
+    seenLeft = label(2).left();
     seenVisible = label(2).visible();
   });
   ASSERT_FALSE(tick(1));

@@ -28,6 +28,13 @@ class PictureStep : public ::testing::Test, public Program {
     return tk.lastWindow->drawn.at(0);
   }
   std::string lastLoaded() const { return tk.loader.loads.back(); }
+  // Activation and each step ask for the entry the next step loads, so it is decoded ahead.
+  void expectEachLoadAskedForAhead() {
+    const auto& loads = tk.loader.loads;
+    ASSERT_EQ(tk.loader.preparations.size(), loads.size() + 1);
+    for (size_t i = 0; i < loads.size(); ++i)
+      EXPECT_EQ(tk.loader.preparations[i].path, loads[i]) << i;
+  }
   static int32_t himetric(int pixels) { return std::lround(pixels * 2540.0 / 96); }
 };
 
@@ -39,7 +46,7 @@ struct Geometry {
 
 class Fitting : public PictureStep, public ::testing::WithParamInterface<Geometry> {};
 
-TEST_P(Fitting, ShrinksByTheLongerSideOnlyCentresAndTellsTheLoaderTheDrawnSize) {
+TEST_P(Fitting, ShrinksByTheLongerSideOnlyCentresAndTellsTheLoaderTheDrawnSizeAhead) {
   const Geometry& g = GetParam();
   add("a.jpg", g.width, g.height);
   startShow();
@@ -52,6 +59,15 @@ TEST_P(Fitting, ShrinksByTheLongerSideOnlyCentresAndTellsTheLoaderTheDrawnSize) 
   ASSERT_EQ(tk.loader.drawnSizes.size(), 1u);
   EXPECT_NEAR(tk.loader.drawnSizes[0].width, g.w, 0.5) << g.name;
   EXPECT_NEAR(tk.loader.drawnSizes[0].height, g.h, 0.5) << g.name;
+  // The size asked for ahead is the one the load is told, taken for the screen of its step: a
+  // worker calling it later, on its own thread, neither reads the screen nor sees it change.
+  tk.display.widthPixels = 800;
+  const Extent natural{himetricToTwips(static_cast<float>(himetric(g.width))),
+                       himetricToTwips(static_cast<float>(himetric(g.height)))};
+  for (const auto& prepared : tk.loader.preparations) {
+    EXPECT_NEAR(prepared.drawnSize(natural).width, g.w, 0.5) << g.name;
+    EXPECT_NEAR(prepared.drawnSize(natural).height, g.h, 0.5) << g.name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -78,6 +94,7 @@ TEST_F(PictureStep, FilesShowInNaturalOrderEachWithSoundSevenAndWrap) {
             (std::vector<std::string>{"C:\\Saver\\a.gif", "C:\\Saver\\b.jpg", "C:\\Saver\\c.bmp",
                                       "C:\\Saver\\a.gif", "C:\\Saver\\b.jpg"}));
   EXPECT_EQ(tk.soundOutput.requests.size(), 5u);
+  expectEachLoadAskedForAhead();
 }
 
 TEST_F(PictureStep, ABadFileIsSkippedStatementByStatementAndCostsOneTick) {
@@ -101,6 +118,7 @@ TEST_F(PictureStep, ABadFileIsSkippedStatementByStatementAndCostsOneTick) {
   EXPECT_NE(onlyDrawing().picture, first);
   EXPECT_EQ(lastLoaded(), "C:\\Saver\\3.jpg");
   EXPECT_TRUE(tk.application.messageBoxes.empty());
+  expectEachLoadAskedForAhead();
 }
 
 TEST_F(PictureStep, MissingFolderShowsItsMessageAndEndsBeforeTheSound) {
@@ -109,11 +127,9 @@ TEST_F(PictureStep, MissingFolderShowsItsMessageAndEndsBeforeTheSound) {
   ASSERT_FALSE(tick(0));
   tk.loader.failures["C:\\Saver\\1.jpg"] = ErrorCode::kPathNotFound;  // folder removed
   ASSERT_TRUE(tick(0));
-  ASSERT_EQ(tk.application.messageBoxes.size(), 1u);
-  EXPECT_EQ(tk.application.messageBoxes[0].text,
-            "The directory path does not exist! Create a directory with graphics first.");
-  EXPECT_EQ(tk.application.messageBoxes[0].title, "No Directory Exists!");
-  EXPECT_EQ(tk.application.messageBoxes[0].style, 48);
+  EXPECT_EQ(tk.application.messageBoxes,
+            std::vector<std::string>{"No Directory Exists!|48|The directory path does not exist! "
+                                     "Create a directory with graphics first."});
   EXPECT_EQ(tk.soundOutput.requests.size(), 1u);
 }
 

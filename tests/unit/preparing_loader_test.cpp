@@ -10,86 +10,63 @@
 #include <map>
 #include <mutex>
 
-#include "toolkit/failure.h"
+#include "tests/error_of.h"
 
 namespace qm {
 namespace {
 
+using namespace std::chrono_literals;
+
 struct TestPicture : Picture {
-  TestPicture(std::string made, Extent drawnAt) : by(std::move(made)), drawn(drawnAt) {}
+  explicit TestPicture(std::string made) : by(std::move(made)) {}
   int32_t widthHimetric() const override { return 0; }
   int32_t heightHimetric() const override { return 0; }
   std::string by;  // "worker" or "direct"
-  Extent drawn;
 };
 
-// The files both threads see: identity and natural size by path; a failure makes every load of
-// that path fail with it.
+const std::string kA = "C:\\p\\a.jpg", kB = "C:\\p\\b.jpg", kBad = "C:\\p\\bad.jpg";
+
+// The files both threads see: a path without an identity is not found, kBad is no picture.
+// The worker's loads can be held until released.
 struct Files {
   std::mutex mutex;
-  std::map<std::string, FileIdentity> identities;
-  std::map<std::string, ErrorCode> failures;
-  // Set by a test to hold the worker inside a load until it is released.
-  std::shared_future<void> gate;
-  std::promise<void> entered;
-  bool signalEntered = false;
+  std::condition_variable changed;
+  std::map<std::string, FileIdentity> identities{{kA, {100, 1}}, {kB, {200, 2}}, {kBad, {3, 3}}};
+  bool hold = false, held = false;
   int workerLoads = 0;
-  // Worker loaders not yet destroyed: they refer to these files until they go.
-  int workerLoaders = 0;
-  std::condition_variable loaderGone;
 
-  void waitForWorkerLoaders() {
+  template <class Condition>
+  void waitFor(Condition condition) {
     std::unique_lock<std::mutex> lock(mutex);
-    ASSERT_TRUE(
-        loaderGone.wait_for(lock, std::chrono::seconds(10), [this] { return workerLoaders == 0; }));
+    ASSERT_TRUE(changed.wait_for(lock, 10s, condition));
   }
-
-  std::optional<FileIdentity> identity(const std::string& path) {
+  void set(bool holding) {
     std::lock_guard<std::mutex> lock(mutex);
-    auto found = identities.find(path);
-    if (found == identities.end()) return std::nullopt;
-    return found->second;
+    hold = holding;
+    changed.notify_all();
   }
 };
 
-class FileLoader : public PictureLoader {
- public:
-  FileLoader(Files& files, std::string name) : files_(files), name_(std::move(name)) {
-    std::lock_guard<std::mutex> lock(files_.mutex);
-    if (name_ == "worker") ++files_.workerLoaders;
-  }
-  ~FileLoader() override {
-    std::lock_guard<std::mutex> lock(files_.mutex);
-    if (name_ == "worker" && --files_.workerLoaders == 0) files_.loaderGone.notify_all();
-  }
-  FileLoader(const FileLoader&) = delete;
-  FileLoader& operator=(const FileLoader&) = delete;
+// Shares the files, which the worker's loader may outlive the test by a moment.
+struct FileLoader : PictureLoader {
+  FileLoader(std::shared_ptr<Files> all, bool isWorker) : files(std::move(all)), worker(isWorker) {}
   PictureRef load(const std::string& path, const DrawnSize& drawnSize) override {
-    std::shared_future<void> gate;
-    {
-      std::lock_guard<std::mutex> lock(files_.mutex);
-      ++loads;
-      if (name_ == "worker") {
-        ++files_.workerLoads;
-        gate = files_.gate;
-        if (files_.signalEntered) {
-          files_.signalEntered = false;
-          files_.entered.set_value();
-        }
-      }
-      auto failure = files_.failures.find(path);
-      if (failure != files_.failures.end()) throw Failure(failure->second, path);
-      if (!files_.identities.count(path)) throw Failure(ErrorCode::kFileNotFound, path);
+    std::unique_lock<std::mutex> lock(files->mutex);
+    ++loads;
+    if (worker) {
+      ++files->workerLoads;
+      files->held = files->hold;
+      files->changed.notify_all();
+      files->changed.wait(lock, [this] { return !files->hold; });
     }
-    if (gate.valid()) gate.wait();
-    const Extent natural{6000, 4000};
-    return std::make_shared<TestPicture>(name_, drawnSize ? drawnSize(natural) : natural);
+    if (!files->identities.count(path)) throw Failure(ErrorCode::kFileNotFound, path);
+    if (path == kBad) throw Failure(ErrorCode::kInvalidPicture, path);
+    if (drawnSize) drawnSize({6000, 4000});
+    return std::make_shared<TestPicture>(worker ? "worker" : "direct");
   }
+  std::shared_ptr<Files> files;
+  bool worker;
   int loads = 0;
-
- private:
-  Files& files_;
-  std::string name_;
 };
 
 DrawnSize onScreen(float width) {
@@ -98,158 +75,115 @@ DrawnSize onScreen(float width) {
 
 class Preparing : public ::testing::Test {
  protected:
-  Preparing() { files_.identities = {{"C:\\p\\a.jpg", {100, 1}}, {"C:\\p\\b.jpg", {200, 2}}}; }
-  ~Preparing() override {
-    // The worker's loader refers to files_: it must be gone before they go.
-    loader_.reset();
-    files_.waitForWorkerLoaders();
-  }
+  ~Preparing() override { files_->set(false); }  // a worker held in a load finishes
   PreparingLoader& loader() {
     if (!loader_) {
       PreparingLoader::Platform platform;
-      platform.workerLoader = [this] { return std::make_unique<FileLoader>(files_, "worker"); };
-      platform.identity = [this](const std::string& path) { return files_.identity(path); };
+      platform.workerLoader = [files = files_] {
+        return std::make_unique<FileLoader>(files, true);
+      };
+      platform.identity = [files = files_](const std::string& path) {
+        std::lock_guard<std::mutex> lock(files->mutex);
+        auto found = files->identities.find(path);
+        return found == files->identities.end() ? std::nullopt
+                                                : std::optional<FileIdentity>(found->second);
+      };
       loader_ = std::make_unique<PreparingLoader>(direct_, std::move(platform));
     }
     return *loader_;
   }
-  std::string by(const PictureRef& picture) { return static_cast<const TestPicture&>(*picture).by; }
-  void prepareAndWait(const std::string& path, const DrawnSize& drawn = onScreen(1000)) {
-    loader().prepare(path, drawn);
+  // Who loaded the picture handed back, or the error code of the load.
+  std::string loadedBy(const std::string& path, float width = 1000) {
+    std::string by;
+    const int error = errorOf(
+        [&] { by = static_cast<const TestPicture&>(*loader().load(path, onScreen(width))).by; });
+    return error ? "error " + std::to_string(error) : by;
+  }
+  void prepareAndWait(const std::string& path) {
+    loader().prepare(path, onScreen(1000));
     loader().waitUntilIdle();
   }
+  // The worker is inside its load of path, held there until files_->set(false).
+  void holdWorkerIn(const std::string& path) {
+    files_->set(true);
+    loader().prepare(path, onScreen(1000));
+    files_->waitFor([this] { return files_->held; });
+  }
 
-  Files files_;
-  FileLoader direct_{files_, "direct"};
+  std::shared_ptr<Files> files_ = std::make_shared<Files>();
+  FileLoader direct_{files_, false};
   std::unique_ptr<PreparingLoader> loader_;
 };
 
-TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSize) {
-  struct Case {
+TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailuresAreTheLoads) {
+  const struct {
     const char* name;
+    std::string prepared;
     std::function<void(Files&)> between;  // what happens between prepare and load
     std::string loaded;
     float width;
     const char* by;
   } cases[] = {
-      {"nothing changed", [](Files&) {}, "C:\\p\\a.jpg", 1000, "worker"},
-      {"file rewritten", [](Files& f) { f.identities["C:\\p\\a.jpg"].lastWrite = 9; },
-       "C:\\p\\a.jpg", 1000, "direct"},
-      {"file replaced by one of another size",
-       [](Files& f) { f.identities["C:\\p\\a.jpg"].size = 7; }, "C:\\p\\a.jpg", 1000, "direct"},
-      {"another entry or folder asked for", [](Files&) {}, "C:\\p\\b.jpg", 1000, "direct"},
-      {"screen changed", [](Files&) {}, "C:\\p\\a.jpg", 800, "direct"},
+      {"nothing changed", kA, [](Files&) {}, kA, 1000, "worker"},
+      {"file rewritten", kA, [](Files& f) { f.identities[kA].lastWrite = 9; }, kA, 1000, "direct"},
+      {"file replaced by one of another size", kA, [](Files& f) { f.identities[kA].size = 7; }, kA,
+       1000, "direct"},
+      {"another entry or folder asked for", kA, [](Files&) {}, kB, 1000, "direct"},
+      {"screen changed", kA, [](Files&) {}, kA, 800, "direct"},
+      {"file gone", kA, [](Files& f) { f.identities.erase(kA); }, kA, 1000, "error 53"},
+      {"no picture", kBad, [](Files&) {}, kBad, 1000, "error 481"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     loader_.reset();
-    files_.identities = {{"C:\\p\\a.jpg", {100, 1}}, {"C:\\p\\b.jpg", {200, 2}}};
-    prepareAndWait("C:\\p\\a.jpg");
-    c.between(files_);
-    const PictureRef picture = loader().load(c.loaded, onScreen(c.width));
-    EXPECT_EQ(by(picture), c.by) << c.name;
-    EXPECT_EQ(static_cast<const TestPicture&>(*picture).drawn.width, c.width) << c.name;
-  }
-}
-
-TEST_F(Preparing, FailuresAreTheDirectLoadsOwn) {
-  prepareAndWait("C:\\p\\a.jpg");
-  files_.identities.erase("C:\\p\\a.jpg");  // gone, with its folder or alone
-  files_.failures["C:\\p\\a.jpg"] = ErrorCode::kPathNotFound;
-  try {
-    loader().load("C:\\p\\a.jpg", onScreen(1000));
-    FAIL() << "a file gone after it was prepared still loaded";
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.code(), ErrorCode::kPathNotFound);
-  }
-
-  // A file the worker could not decode: the step's own load meets the failure and reports it.
-  files_.failures = {{"C:\\p\\b.jpg", ErrorCode::kInvalidPicture}};
-  prepareAndWait("C:\\p\\b.jpg");
-  EXPECT_EQ(files_.workerLoads, 2);
-  try {
-    loader().load("C:\\p\\b.jpg", onScreen(1000));
-    FAIL() << "a corrupt file loaded";
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.code(), ErrorCode::kInvalidPicture);
+    files_->identities = Files().identities;
+    prepareAndWait(c.prepared);
+    c.between(*files_);
+    EXPECT_EQ(loadedBy(c.loaded, c.width), c.by) << c.name;
   }
 }
 
 TEST_F(Preparing, AFileWrittenWhileTheWorkerReadsItIsNotKept) {
-  std::promise<void> release;
-  files_.gate = release.get_future().share();
-  files_.signalEntered = true;
-  std::future<void> entered = files_.entered.get_future();
-  loader().prepare("C:\\p\\a.jpg", onScreen(1000));
-  entered.wait();
+  holdWorkerIn(kA);
   {
-    std::lock_guard<std::mutex> lock(files_.mutex);
-    files_.identities["C:\\p\\a.jpg"].lastWrite = 5;
-    files_.gate = {};
+    std::lock_guard<std::mutex> lock(files_->mutex);
+    files_->identities[kA].lastWrite = 5;
   }
-  release.set_value();
+  files_->set(false);
   loader().waitUntilIdle();
-  EXPECT_EQ(by(loader().load("C:\\p\\a.jpg", onScreen(1000))), "direct");
+  EXPECT_EQ(loadedBy(kA), "direct");
 }
 
 TEST_F(Preparing, ALoadOfTheFileBeingDecodedWaitsForItAndAnyOtherDoesNot) {
-  std::promise<void> release;
-  files_.gate = release.get_future().share();
-  files_.signalEntered = true;
-  std::future<void> entered = files_.entered.get_future();
-  loader().prepare("C:\\p\\a.jpg", onScreen(1000));
-  entered.wait();
-  {
-    std::lock_guard<std::mutex> lock(files_.mutex);
-    files_.gate = {};
-  }
-  // Another file loads at once, beside the busy worker.
-  EXPECT_EQ(by(loader().load("C:\\p\\b.jpg", onScreen(1000))), "direct");
-  // The file being decoded: the load waits for the worker and takes its picture.
-  std::future<PictureRef> same =
-      std::async(std::launch::async, [&] { return loader().load("C:\\p\\a.jpg", onScreen(1000)); });
-  EXPECT_EQ(same.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
-  release.set_value();
-  EXPECT_EQ(by(same.get()), "worker");
+  holdWorkerIn(kA);
+  EXPECT_EQ(loadedBy(kB), "direct");  // at once, beside the busy worker
+  std::future<std::string> same = std::async(std::launch::async, [&] { return loadedBy(kA); });
+  EXPECT_EQ(same.wait_for(200ms), std::future_status::timeout);
+  files_->set(false);
+  EXPECT_EQ(same.get(), "worker");
   EXPECT_EQ(direct_.loads, 1);
 }
 
 TEST_F(Preparing, OnlyTheLatestRequestIsDecodedAndKept) {
-  std::promise<void> release;
-  files_.gate = release.get_future().share();
-  files_.signalEntered = true;
-  std::future<void> entered = files_.entered.get_future();
-  loader().prepare("C:\\p\\a.jpg", onScreen(1000));
-  entered.wait();
-  {
-    std::lock_guard<std::mutex> lock(files_.mutex);
-    files_.gate = {};
-  }
-  loader().prepare("C:\\p\\b.jpg", onScreen(1000));  // waits behind a
-  loader().prepare("C:\\p\\a.jpg", onScreen(1000));  // a is being decoded: nothing new
-  loader().prepare("C:\\p\\b.jpg", onScreen(1000));  // replaces the one waiting
-  release.set_value();
+  holdWorkerIn(kA);
+  loader().prepare(kB, onScreen(1000));  // waits behind a
+  loader().prepare(kA, onScreen(1000));  // a is being decoded: nothing new
+  loader().prepare(kB, onScreen(1000));  // replaces the one waiting
+  files_->set(false);
   loader().waitUntilIdle();
-  EXPECT_EQ(files_.workerLoads, 2);
-  EXPECT_EQ(by(loader().load("C:\\p\\a.jpg", onScreen(1000))), "direct") << "superseded by b";
-  EXPECT_EQ(by(loader().load("C:\\p\\b.jpg", onScreen(1000))), "worker");
+  EXPECT_EQ(files_->workerLoads, 2);
+  EXPECT_EQ(loadedBy(kA), "direct") << "superseded by b";
+  EXPECT_EQ(loadedBy(kB), "worker");
   // Asked again for what it has ready (a folder of one picture): no second decode.
-  prepareAndWait("C:\\p\\b.jpg");
-  EXPECT_EQ(files_.workerLoads, 2);
-  EXPECT_EQ(by(loader().load("C:\\p\\b.jpg", onScreen(1000))), "worker");
+  prepareAndWait(kB);
+  EXPECT_EQ(files_->workerLoads, 2);
+  EXPECT_EQ(loadedBy(kB), "worker");
 }
 
 TEST_F(Preparing, GoingAwayNeverWaitsForAWorkerStuckInADecode) {
-  std::promise<void> release;
-  files_.gate = release.get_future().share();
-  files_.signalEntered = true;
-  std::future<void> entered = files_.entered.get_future();
-  loader().prepare("C:\\p\\a.jpg", onScreen(1000));
-  entered.wait();
+  holdWorkerIn(kA);
   const auto start = std::chrono::steady_clock::now();
   loader_.reset();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
-  release.set_value();
-  files_.waitForWorkerLoaders();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
 }
 
 }  // namespace

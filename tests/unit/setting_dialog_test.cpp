@@ -69,10 +69,8 @@ TEST_F(SettingDialog, FolderWithoutPicturesIsRefusedAndTheDialogStays) {
   ASSERT_FALSE(user([this] { tk.dirList->setPath("C:\\Other kinds"); }));
   EXPECT_FALSE(click(0));
   EXPECT_TRUE(tk.lastDialog->visible);
-  ASSERT_EQ(tk.application.messageBoxes.size(), 1u);
-  EXPECT_EQ(tk.application.messageBoxes[0].text, "No Graphics in this directory to display!");
-  EXPECT_EQ(tk.application.messageBoxes[0].title, "No Graphics!");
-  EXPECT_EQ(tk.application.messageBoxes[0].style, 48);
+  EXPECT_EQ(tk.application.messageBoxes,
+            std::vector<std::string>{"No Graphics!|48|No Graphics in this directory to display!"});
   EXPECT_TRUE(tk.store.writes.empty());
   // The next click starts afresh from the folder shown now.
   ASSERT_FALSE(user([this] { tk.dirList->setPath("C:\\Pictures"); }));
@@ -89,7 +87,7 @@ TEST_P(NoFolder, ReachesTheDispatcherBeforeAnyWrite) {
   EXPECT_TRUE(click(0));
   EXPECT_TRUE(tk.store.writes.empty());
   ASSERT_EQ(tk.application.messageBoxes.size(), 1u);
-  EXPECT_EQ(tk.application.messageBoxes[0].text.rfind("Error 76: ", 0), 0u);
+  EXPECT_EQ(tk.application.messageBoxes[0].rfind("Quillmoor Screen Saver|48|Error 76: ", 0), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, NoFolder, ::testing::Values("", "C:\\Gone"));

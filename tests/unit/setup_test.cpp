@@ -62,8 +62,7 @@ TEST_P(BrokenSetUps, ReachTheDispatcherBeforeTheSlideTimerRuns) {
   tk.store.write("file", "settings", GetParam().key, GetParam().value);
   EXPECT_TRUE(start("/s"));
   ASSERT_EQ(tk.application.messageBoxes.size(), 1u);
-  EXPECT_EQ(tk.application.messageBoxes[0].text.rfind(GetParam().report, 0), 0u)
-      << tk.application.messageBoxes[0].text;
+  EXPECT_NE(tk.application.messageBoxes[0].find(GetParam().report), std::string::npos);
   EXPECT_EQ(tk.timers.at(0)->interval(), 0) << "no slide ticks after a broken set-up";
 }
 
