@@ -44,9 +44,8 @@ import time
 root, scr, pictures = sys.argv[1:4]
 docs = os.path.join(root, "docs")
 sys.path.insert(0, os.path.join(root, "tests", "e2e"))
-from saver import (SCREEN_H, SCREEN_W, Saver, Shot, click_at, key, move_mouse,  # noqa: E402
-                   reset_settings, show_window_visible, store_setting, visible_windows,
-                   wait_until, window_origin, window_titled)
+from saver import (SCREEN_H, SCREEN_W, Saver, Shot, key, move_mouse, reset_settings,  # noqa: E402
+                   run, show_window_visible, store_setting, wait_until, window_titled)
 
 BLACK = (0, 0, 0)
 DIALOG = "Picture Directory setting "
@@ -66,9 +65,8 @@ def photo(shot, name):
 
 
 def window(shot, title, name):
-    size = next((w, h) for t, w, h in visible_windows() if t == title)
-    x, y = window_origin(title)
-    save(shot, name, "-crop", "%dx%d+%d+%d" % (size[0], size[1], x, y), "+repage")
+    _, x, y, width, height = window_titled(title)
+    save(shot, name, "-crop", "%dx%d+%d+%d" % (width, height, x, y), "+repage")
 
 
 def show(folder, hour):
@@ -137,8 +135,8 @@ saver = Saver(scr, "/c", cwd=os.path.join(pictures, "Empty"))
 if not wait_until(lambda: window_titled(DIALOG), 20):
     sys.exit("no settings dialog")
 time.sleep(1)
-x, y = window_origin(DIALOG)
-click_at(x + CHANGE_PATH[0], y + CHANGE_PATH[1])
+_, x, y, _, _ = window_titled(DIALOG)
+run("xdotool", "mousemove", str(x + CHANGE_PATH[0]), str(y + CHANGE_PATH[1]), "click", "1")
 if not wait_until(lambda: window_titled("No Graphics!"), 10):
     sys.exit("no \"No Graphics!\" message")
 time.sleep(0.5)
