@@ -4,6 +4,7 @@ set(QM_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 add_library(qm_win32 STATIC
   toolkit/win32/application.cpp
+  toolkit/win32/cover_window.cpp
   toolkit/win32/dialog.cpp
   toolkit/win32/dialog_controls.cpp
   toolkit/win32/dpi.cpp
