@@ -4,6 +4,7 @@ set(QM_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 add_library(qm_win32 STATIC
   toolkit/win32/application.cpp
+  toolkit/win32/common_controls.cpp
   toolkit/win32/cover_window.cpp
   toolkit/win32/dialog.cpp
   toolkit/win32/dialog_controls.cpp
@@ -51,6 +52,7 @@ add_executable(win_tests
   tests/win/settings_files_test.cpp
   tests/win/resources_pictures_test.cpp
   tests/win/dialog_test.cpp
+  tests/win/display_test.cpp
 )
 target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(win_tests PRIVATE shell32)
