@@ -76,3 +76,9 @@ add_test(NAME e2e_tests
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.py
                  $<TARGET_FILE:screen_saver>)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900 LABELS wine)
+
+# The show on two monitors, on an Xorg of its own (the other tests keep Xvfb's one screen).
+add_test(NAME e2e_two_monitors
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/two_monitors.py
+                 $<TARGET_FILE:screen_saver>)
+set_tests_properties(e2e_two_monitors PROPERTIES TIMEOUT 300 LABELS wine)

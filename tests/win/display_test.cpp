@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -146,6 +147,19 @@ TEST_F(Covers, AMoveOnACoverThatUnloadsTheShowTakesTheCoversAlong) {
   EXPECT_EQ(window_.handle(), nullptr);
   EXPECT_TRUE(window_.covers().windows().empty());
   for (HWND cover : covers) EXPECT_FALSE(::IsWindow(cover));
+}
+
+// The two-monitor end-to-end run names the layout it set up, and waits for this to pass.
+TEST(SecondaryMonitors, AreTheOnesTheTwoMonitorRunSetUp) {
+  const char* expected = std::getenv("QM_EXPECT_OTHER_MONITORS");
+  if (!expected) GTEST_SKIP() << "set by the two-monitor end-to-end run";
+  std::string listed;
+  for (const RECT& area : secondaryMonitors()) {
+    listed += (listed.empty() ? "" : " ") + std::to_string(area.left) + "," +
+              std::to_string(area.top) + "," + std::to_string(area.right) + "," +
+              std::to_string(area.bottom);
+  }
+  EXPECT_EQ(listed, expected);
 }
 
 TEST(SecondaryMonitors, AreTheMonitorsOtherThanThePrimary) {
