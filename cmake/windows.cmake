@@ -4,6 +4,8 @@ set(QM_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 add_library(qm_win32 STATIC
   toolkit/win32/application.cpp
+  toolkit/win32/common_controls.cpp
+  toolkit/win32/cover_window.cpp
   toolkit/win32/dialog.cpp
   toolkit/win32/dialog_controls.cpp
   toolkit/win32/dpi.cpp
@@ -64,6 +66,7 @@ add_executable(win_tests
   tests/win/resources_pictures_test.cpp
   tests/win/dialog_test.cpp
   tests/win/hostile_pictures_test.cpp
+  tests/win/display_test.cpp
 )
 target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(win_tests PRIVATE shell32)
@@ -87,6 +90,12 @@ add_test(NAME e2e_tests
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.py
                  $<TARGET_FILE:screen_saver>)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900 LABELS wine)
+
+# The show on two monitors, on an Xorg of its own (the other tests keep Xvfb's one screen).
+add_test(NAME e2e_two_monitors
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/two_monitors.py
+                 $<TARGET_FILE:screen_saver>)
+set_tests_properties(e2e_two_monitors PROPERTIES TIMEOUT 300 LABELS wine)
 
 # The benchmark of the show on large photos (scripts/bench.sh builds and runs it); not a test.
 add_executable(tick_bench EXCLUDE_FROM_ALL tools/bench/tick_bench.cpp)

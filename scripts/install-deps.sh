@@ -9,7 +9,7 @@ packages=(cmake make g++ googletest
           g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine64 xvfb xauth xdotool imagemagick python3 python3-pefile libxfixes3
-          fonts-liberation sox)
+          fonts-liberation sox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
 i386=0
 if [[ -z ${QM_TWIN:-} || ${QM_TWIN} == 0 ]] && [[ $QM_ARCH == win32 ]]; then
   i386=1

@@ -6,6 +6,8 @@
 
 #include "app/slide.h"
 #include "settings/setting_dialog.h"
+#include "toolkit/win32/common_controls.h"
+#include "toolkit/win32/dpi.h"
 #include "toolkit/win32/toolkit.h"
 #include "toolkit/win32/unique_handle.h"
 
@@ -15,8 +17,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   auto setDirectories = qm::win32::bindFunction<SetDirectories>(
       ::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
   if (setDirectories) setDirectories(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
-  // The executable has no manifest: ask for real device pixels here, before any window.
-  ::SetProcessDPIAware();
+  // The executable has no manifest: ask here, before any window, for real device pixels on
+  // every monitor and for the themed common controls.
+  qm::win32::declareDpiAwareness(qm::win32::systemDpiAwarenessCalls());
+  static qm::win32::CommonControls6 commonControls;
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   // What start-up builds lives until the process ends; it is built under the dispatcher, so a

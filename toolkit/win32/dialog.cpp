@@ -17,29 +17,30 @@ HWND keyboardDialog = nullptr;
 
 }  // namespace
 
-UniqueHFont makeDialogFont(const std::wstring& name, float points, int weight) {
-  const int height = -static_cast<int>(std::lround(points * static_cast<float>(screenDpi()) / 72.0f));
+UniqueHFont makeDialogFont(const std::wstring& name, float points, int weight, int dpi) {
+  const int height = -static_cast<int>(std::lround(points * static_cast<float>(dpi) / 72.0f));
   return UniqueHFont(::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                    DEFAULT_PITCH | FF_DONTCARE, name.c_str()));
 }
 
 Win32Dialog::Win32Dialog(Application& app, const std::string& caption, float width, float height)
-    : WindowBase(app) {
-  font_ = makeDialogFont(L"MS Shell Dlg", 8, FW_NORMAL);
-  {
-    ScreenDc screen;
-    SelectGuard selected(screen.get(), font_.get());
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(screen.get(), &metrics);
-    lineHeight_ = metrics.tmHeight + 2;
-  }
-  RECT frame{0, 0, toPixels(width), toPixels(height)};
-  ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
-  ::OffsetRect(&frame, CW_USEDEFAULT - frame.left, CW_USEDEFAULT - frame.top);
+    : WindowBase(app), width_(width), height_(height) {
+  fontSpecs_.push_back({L"MS Shell Dlg", 8, FW_NORMAL});
+  makeFonts();
+  const int madeAt = dpi();
+  RECT frame =
+      frameForClient(toPixels(width), toPixels(height), kWindowStyle, WS_EX_CONTROLPARENT, madeAt);
+  ::OffsetRect(&frame, CW_USEDEFAULT, CW_USEDEFAULT);
   create({L"QuillmoorSettingDialog", 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)},
          WS_EX_CONTROLPARENT, widen(caption), kWindowStyle, frame);
   keyboardDialog = handle();
+  // Made on a monitor whose DPI is not the primary's: sized for its own.
+  if (dpi() != madeAt) {
+    RECT placed{};
+    ::GetWindowRect(handle(), &placed);
+    layOut(POINT{placed.left, placed.top});
+  }
 }
 
 Win32Dialog::~Win32Dialog() {
@@ -59,17 +60,77 @@ void Win32Dialog::unload() {
 }
 
 HWND Win32Dialog::addControl(const wchar_t* windowClass, const std::string& text, DWORD style,
-                             const Place& place, DWORD extendedStyle, int extraHeight) {
-  const int left = toPixels(place.left), top = toPixels(place.top);
-  HWND control = ::CreateWindowExW(
-      extendedStyle, windowClass, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, left, top,
-      toPixels(place.left + place.width) - left,
-      toPixels(place.top + place.height) - top + extraHeight, handle(),
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)), ::GetModuleHandleW(nullptr),
-      nullptr);
+                             const Place& place, DWORD extendedStyle, int extraLines) {
+  const Layout layout{place, extraLines, 0,
+                      ::lstrcmpiW(windowClass, L"LISTBOX") == 0 && (style & LBS_OWNERDRAWFIXED)};
+  HWND control = ::CreateWindowExW(extendedStyle, windowClass, widen(text).c_str(),
+                                   WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, handle(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)),
+                                   ::GetModuleHandleW(nullptr), nullptr);
   if (!control) throw Failure(ErrorCode::kOutOfMemory, "dialog control");
-  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  layouts_[control] = layout;
+  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0].get()), FALSE);
+  placeControl(control, layout);
   return control;
+}
+
+void Win32Dialog::setControlFont(HWND control, const std::wstring& name, float points) {
+  auto layout = layouts_.find(control);
+  if (layout == layouts_.end()) return;
+  size_t index = 0;
+  while (index < fontSpecs_.size() &&
+         !(fontSpecs_[index].name == name && fontSpecs_[index].points == points))
+    ++index;
+  if (index == fontSpecs_.size()) {
+    fontSpecs_.push_back({name, points, FW_NORMAL});
+    fonts_.push_back(makeDialogFont(name, points, FW_NORMAL, dpi()));
+  }
+  layout->second.font = index;
+  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[index].get()), TRUE);
+}
+
+void Win32Dialog::makeFonts() {
+  fonts_.clear();
+  for (const FontSpec& spec : fontSpecs_)
+    fonts_.push_back(makeDialogFont(spec.name, spec.points, spec.weight, dpi()));
+  ScreenDc screen;
+  SelectGuard selected(screen.get(), fonts_[0].get());
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(screen.get(), &metrics);
+  lineHeight_ = metrics.tmHeight + 2;
+}
+
+void Win32Dialog::placeControl(HWND control, const Layout& layout) const {
+  const Place& at = layout.place;
+  const int left = toPixels(at.left), top = toPixels(at.top);
+  ::MoveWindow(control, left, top, toPixels(at.left + at.width) - left,
+               toPixels(at.top + at.height) - top + layout.extraLines * lineHeight_, FALSE);
+  // An owner-drawn list measures its rows once, when it is made.
+  if (layout.ownerDrawnList)
+    ::SendMessageW(control, LB_SETITEMHEIGHT, 0, static_cast<LPARAM>(lineHeight_));
+}
+
+void Win32Dialog::layOut(POINT corner) {
+  // The old fonts stay until every control has its new one.
+  std::vector<UniqueHFont> old = std::move(fonts_);
+  makeFonts();
+  const int width = toPixels(width_), height = toPixels(height_);
+  const RECT frame = frameForClient(width, height, kWindowStyle, WS_EX_CONTROLPARENT, dpi());
+  ::SetWindowPos(handle(), nullptr, corner.x, corner.y, frame.right, frame.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  // A host that keeps the title bar at another DPI than the one it told leaves the client area
+  // off by the difference: measured, and made good.
+  RECT client{};
+  ::GetClientRect(handle(), &client);
+  if (client.right != width || client.bottom != height)
+    ::SetWindowPos(handle(), nullptr, 0, 0, frame.right + width - client.right,
+                   frame.bottom + height - client.bottom,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const auto& [control, layout] : layouts_) {
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[layout.font].get()), FALSE);
+    placeControl(control, layout);
+  }
+  ::InvalidateRect(handle(), nullptr, TRUE);
 }
 
 void Win32Dialog::onCommand(HWND control, std::function<void(WORD)> handler) {
@@ -85,6 +146,7 @@ void Win32Dialog::onDrawItem(HWND control, std::function<void(const DRAWITEMSTRU
 }
 
 void Win32Dialog::removeControl(HWND control) {
+  layouts_.erase(control);
   commands_.erase(::GetDlgCtrlID(control));
   enters_.erase(control);
   drawers_.erase(control);
@@ -130,6 +192,12 @@ LRESULT Win32Dialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const WORD code = HIWORD(wParam);
         dispatch([&] { command->second(code); });
       }
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      // The base has taken the new DPI; Windows suggests where the window goes.
+      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+      layOut(POINT{suggested.left, suggested.top});
       return 0;
     }
     case WM_MEASUREITEM:

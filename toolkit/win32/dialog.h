@@ -1,10 +1,13 @@
 #pragma once
-// Win32: the settings dialog window, which hosts the classic controls of dialog_controls.h.
+// Win32: the settings dialog window, which hosts the classic controls of dialog_controls.h. Its
+// client area keeps the designed size in twips on any monitor: when the window moves to a
+// monitor of another DPI it lays itself out again, fonts included.
 #include <windows.h>
 
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "toolkit/dialog_controls.h"
 #include "toolkit/win32/unique_handle.h"
@@ -21,9 +24,12 @@ class Win32Dialog : public Dialog, public WindowBase {
   void show() override;
   void unload() override;
 
-  // A child control at a place in twips, in the dialog's font, last in the focus order.
+  // A child control at a place in twips, in the dialog's font, last in the focus order;
+  // extraLines: lines of the dialog's font added to its height (a drop-down list's).
   HWND addControl(const wchar_t* windowClass, const std::string& text, DWORD style,
-                  const Place& place, DWORD extendedStyle = 0, int extraHeight = 0);
+                  const Place& place, DWORD extendedStyle = 0, int extraLines = 0);
+  // Gives the control a font of its own, kept at the dialog's DPI.
+  void setControlFont(HWND control, const std::wstring& name, float points);
   // Notifications of a control (WM_COMMAND codes), run through the dispatcher.
   void onCommand(HWND control, std::function<void(WORD code)> handler);
   // Enter while the control has the focus (no button is the default one).
@@ -34,9 +40,30 @@ class Win32Dialog : public Dialog, public WindowBase {
   int lineHeight() const { return lineHeight_; }
 
  private:
-  LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  struct FontSpec {
+    std::wstring name;
+    float points;
+    int weight;
+  };
+  struct Layout {
+    Place place;
+    int extraLines;
+    size_t font;  // index into fonts_
+    bool ownerDrawnList;
+  };
 
-  UniqueHFont font_;
+  LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The fonts and the line height at the window's DPI.
+  void makeFonts();
+  void placeControl(HWND control, const Layout& layout) const;
+  // Everything again at a new DPI; the window's top-left corner goes to the given point.
+  void layOut(POINT corner);
+
+  float width_;
+  float height_;
+  std::vector<FontSpec> fontSpecs_;  // the dialog's own first
+  std::vector<UniqueHFont> fonts_;
+  std::map<HWND, Layout> layouts_;
   int lineHeight_ = 16;
   DialogEvents events_;
   bool activatedOnce_ = false;
@@ -64,6 +91,6 @@ class DialogControl {
 // Lets the open dialog take Tab, the arrows and Enter; true when it took the message.
 bool dialogKeyboardMessage(MSG& message);
 
-UniqueHFont makeDialogFont(const std::wstring& name, float points, int weight);
+UniqueHFont makeDialogFont(const std::wstring& name, float points, int weight, int dpi);
 
 }  // namespace qm::win32

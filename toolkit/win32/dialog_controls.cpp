@@ -41,10 +41,8 @@ Win32TextBox::Win32TextBox(Win32Dialog& dialog, const TextBoxStyle& style)
     : edit_(dialog, dialog.addControl(L"EDIT", style.text,
                                       ES_AUTOHSCROLL | WS_TABSTOP | (style.enabled ? 0 : WS_DISABLED),
                                       style.place, WS_EX_CLIENTEDGE)) {
-  if (!style.fontName.empty()) {
-    font_ = makeDialogFont(widen(style.fontName), style.fontPoints, FW_NORMAL);
-    ::SendMessageW(edit_.handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  }
+  if (!style.fontName.empty())
+    dialog.setControlFont(edit_.handle(), widen(style.fontName), style.fontPoints);
 }
 
 std::string Win32TextBox::text() const {
@@ -74,7 +72,7 @@ void Win32CheckBox::setValue(int value) {
 
 Win32DriveList::Win32DriveList(Win32Dialog& dialog, const Place& place)
     : combo_(dialog, dialog.addControl(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
-                                       place, 0, 12 * dialog.lineHeight())) {
+                                       place, 0, 12)) {
   wchar_t buffer[512];
   const DWORD length = ::GetLogicalDriveStringsW(511, buffer);
   for (const wchar_t* root = buffer; length > 0 && length < 511 && *root; root += wcslen(root) + 1) {

@@ -36,7 +36,6 @@ class Win32TextBox : public TextBox {
 
  private:
   DialogControl edit_;
-  UniqueHFont font_;
 };
 
 class Win32CheckBox : public CheckBox {

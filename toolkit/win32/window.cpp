@@ -11,10 +11,12 @@
 
 namespace qm::win32 {
 
-Win32ShowWindow::Win32ShowWindow(Application& app)
+Win32ShowWindow::Win32ShowWindow(Application& app, std::function<std::vector<RECT>()> monitors)
     : WindowBase(app),
       widthPixels_(::GetSystemMetrics(SM_CXSCREEN)),
-      heightPixels_(::GetSystemMetrics(SM_CYSCREEN)) {
+      heightPixels_(::GetSystemMetrics(SM_CYSCREEN)),
+      monitors_(std::move(monitors)),
+      covers_(app, {[this](int character) { keyPressed(character); }, [this] { mouseMoved(); }}) {
   ScreenDc screen;
   bufferDc_.reset(::CreateCompatibleDC(screen.get()));
   buffer_.reset(::CreateCompatibleBitmap(screen.get(), widthPixels_, heightPixels_));
@@ -30,12 +32,17 @@ void Win32ShowWindow::show() {
   ::ShowWindow(handle(), SW_SHOWMAXIMIZED);
   ::SetForegroundWindow(handle());
   ::UpdateWindow(handle());
+  covers_.cover(monitors_(), toColorRef(backColour_));
 }
 
-void Win32ShowWindow::hide() { ::ShowWindow(handle(), SW_HIDE); }
+void Win32ShowWindow::hide() {
+  covers_.removeAll();
+  ::ShowWindow(handle(), SW_HIDE);
+}
 
 void Win32ShowWindow::unload() {
   if (events_.unload) events_.unload();
+  covers_.removeAll();
   destroy();
 }
 
@@ -61,6 +68,7 @@ void Win32ShowWindow::setBackColor(int32_t colour) {
   // Like the designed window, a new background colour shows at once.
   backColour_ = colour;
   clear();
+  covers_.setColour(toColorRef(colour));
 }
 
 float Win32ShowWindow::scaleWidth() const {
@@ -120,6 +128,12 @@ bool Win32ShowWindow::overVisibleLabel(int x, int y) const {
   return false;
 }
 
+void Win32ShowWindow::keyPressed(int character) {
+  if (events_.keyPress) dispatch([this, character] { events_.keyPress(character); });
+}
+
+void Win32ShowWindow::mouseMoved() { dispatch(events_.mouseMove); }
+
 LRESULT Win32ShowWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
@@ -137,15 +151,16 @@ LRESULT Win32ShowWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) dispatch(events_.activate);
       return 0;
-    case WM_CHAR: {
-      const int character = static_cast<int>(wParam);
-      if (events_.keyPress) dispatch([this, character] { events_.keyPress(character); });
+    case WM_CHAR:
+      keyPressed(static_cast<int>(wParam));
       return 0;
-    }
     case WM_MOUSEMOVE:
       // Movement over a visible banner line belongs to that line, not to the window.
-      if (!overVisibleLabel(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
-        dispatch(events_.mouseMove);
+      if (!overVisibleLabel(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) mouseMoved();
+      return 0;
+    case WM_DISPLAYCHANGE:
+      // A monitor came or went: the covers follow while the show is up.
+      if (::IsWindowVisible(handle())) covers_.cover(monitors_(), toColorRef(backColour_));
       return 0;
     case WM_TIMER: {
       auto timer = timers_.find(static_cast<UINT_PTR>(wParam));

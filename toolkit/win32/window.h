@@ -1,12 +1,15 @@
 #pragma once
 // Win32: the full-screen show window. It keeps what was drawn in a retained back buffer
 // (background and picture); a paint copies that buffer and draws the visible labels on top,
-// through a second buffer, so the banner never wipes the picture and nothing flickers.
+// through a second buffer, so the banner never wipes the picture and nothing flickers. The show
+// is on the primary monitor; while it is shown, every other monitor has a cover.
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <vector>
 
+#include "toolkit/win32/cover_window.h"
 #include "toolkit/win32/unique_handle.h"
 #include "toolkit/win32/window_base.h"
 #include "toolkit/window.h"
@@ -18,7 +21,9 @@ class Win32Timer;
 
 class Win32ShowWindow : public Window, public WindowBase {
  public:
-  explicit Win32ShowWindow(Application& app);
+  // monitors: the areas to cover, asked at show() and at every change of the displays.
+  explicit Win32ShowWindow(Application& app,
+                           std::function<std::vector<RECT>()> monitors = secondaryMonitors);
 
   void setEvents(WindowEvents events) override { events_ = std::move(events); }
   void show() override;
@@ -39,10 +44,13 @@ class Win32ShowWindow : public Window, public WindowBase {
 
   // Draws the buffer and the labels for the given client area onto target.
   void paint(HDC target, const RECT& area);
+  const Covers& covers() const { return covers_; }
 
  private:
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool overVisibleLabel(int x, int y) const;
+  void keyPressed(int character);
+  void mouseMoved();
 
   WindowEvents events_;
   int32_t backColour_ = 0;
@@ -55,6 +63,8 @@ class Win32ShowWindow : public Window, public WindowBase {
   std::vector<Win32Label*> labels_;
   std::map<UINT_PTR, Win32Timer*> timers_;
   UINT_PTR nextTimerId_ = 1;
+  std::function<std::vector<RECT>()> monitors_;
+  Covers covers_;
 };
 
 // The colour of the logic (red in the low byte) as GDI takes it.

@@ -34,7 +34,7 @@ void registerOnce(const WindowClass& windowClass, WNDPROC procedure) {
 
 }  // namespace
 
-WindowBase::WindowBase(Application& app) : app_(app), twipsPerPixel_(win32::twipsPerPixel()) {}
+WindowBase::WindowBase(Application& app) : app_(app), dpi_(screenDpi()) {}
 
 WindowBase::~WindowBase() { destroy(); }
 
@@ -55,7 +55,7 @@ void WindowBase::destroy() {
 }
 
 int WindowBase::toPixels(float twips) const {
-  return static_cast<int>(std::lround(twips / twipsPerPixel_));
+  return static_cast<int>(std::lround(twips / twipsPerPixel()));
 }
 
 LRESULT CALLBACK WindowBase::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -63,6 +63,7 @@ LRESULT CALLBACK WindowBase::procedure(HWND window, UINT message, WPARAM wParam,
     auto* self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     self->window_.reset(window);
+    self->dpi_ = windowDpi(window);
   }
   auto* self = reinterpret_cast<WindowBase*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
@@ -72,6 +73,7 @@ LRESULT CALLBACK WindowBase::procedure(HWND window, UINT message, WPARAM wParam,
     self->window_.release();
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
+  if (message == WM_DPICHANGED && LOWORD(wParam) > 0) self->dpi_ = LOWORD(wParam);
   try {
     return self->onMessage(message, wParam, lParam);
   } catch (...) {

@@ -1,8 +1,10 @@
 #pragma once
 // Win32: the base of our own windows. The class is registered once, the window procedure finds
 // the object through the pointer taken at WM_NCCREATE, the HWND is owned and destroyed with the
-// object, and positions convert between twips and pixels. No exception leaves the procedure:
-// one that escapes a message handler is reported through the event dispatcher.
+// object, and positions convert between twips and pixels at the DPI of the monitor the window is
+// on (taken at creation and at every WM_DPICHANGED, before the window's own handler sees it).
+// No exception leaves the procedure: one that escapes a message handler is reported through
+// the event dispatcher.
 #include <windows.h>
 
 #include "toolkit/application.h"
@@ -23,7 +25,8 @@ class WindowBase {
 
   HWND handle() const { return window_.get(); }
   Application& app() const { return app_; }
-  float twipsPerPixel() const { return twipsPerPixel_; }
+  int dpi() const { return dpi_; }
+  float twipsPerPixel() const { return 1440.0f / static_cast<float>(dpi_); }
   // Pixels from twips, rounded to the nearest pixel.
   int toPixels(float twips) const;
 
@@ -45,7 +48,7 @@ class WindowBase {
 
   Application& app_;
   UniqueHwnd window_;
-  float twipsPerPixel_;
+  int dpi_;
 };
 
 }  // namespace qm::win32
