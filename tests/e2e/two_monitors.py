@@ -14,7 +14,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from saver import (Saver, cursor_visible, key, move_mouse, reset_settings,  # noqa: E402
                    store_setting, wait_until)
-from run_e2e import hex_colour, make_picture, wine_path  # noqa: E402
+from run_e2e import make_picture, wine_path  # noqa: E402
 
 SCR = None
 SHOTS = os.environ.get("QM_SHOTS", "/tmp")
@@ -85,7 +85,7 @@ class TwoMonitorServer:
         # A full query of the outputs: until one is made, the server's cached answer, which Wine
         # reads, still lists the second output without its place.
         self.xrandr()
-        subprocess.run(["xsetroot", "-solid", hex_colour(ROOT_COLOUR)], env=self.env(), check=True)
+        subprocess.run(["xsetroot", "-solid", "#%02x%02x%02x" % ROOT_COLOUR], env=self.env(), check=True)
 
     def env(self):
         return dict(os.environ, DISPLAY=self.display)
@@ -155,8 +155,7 @@ class ShowOnTwoMonitors(unittest.TestCase):
         self.addCleanup(reset_settings)
         self.folder = tempfile.mkdtemp(prefix="qm-monitors-", dir=SHOTS)
         self.addCleanup(shutil.rmtree, self.folder, True)
-        make_picture(self.folder + "/red.bmp", 640, 400, hex_colour(self.RED),
-                     hex_colour(self.EDGE))
+        make_picture(self.folder + "/red.bmp", 640, 400, self.RED, self.EDGE)
         store_setting("Settings", "Path", wine_path(self.folder) + "\\")
         move_mouse(512, 384)
 
