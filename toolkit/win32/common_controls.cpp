@@ -68,6 +68,11 @@ bool CommonControls6::activate(const ManifestSource& source) {
   // A manifest that names no common controls (Wine's shell32 carries one) is no use. The
   // library is loaded by name, not path, so that the active context sends it to version 6.
   UniqueHModule comctl32(redirectsCommonControls() ? ::LoadLibraryW(L"comctl32.dll") : nullptr);
+  // Pinned: its classes and hooks outlive any window of ours, so it must never be unloaded.
+  HMODULE pinned = nullptr;
+  if (comctl32)
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                         reinterpret_cast<LPCWSTR>(comctl32.get()), &pinned);
   if (auto initialise =
           bindFunction<InitCommonControlsExCall>(comctl32.get(), "InitCommonControlsEx")) {
     INITCOMMONCONTROLSEX classes{};
@@ -81,7 +86,6 @@ bool CommonControls6::activate(const ManifestSource& source) {
   }
   context_ = std::move(context);
   cookie_ = cookie;
-  comctl32_ = std::move(comctl32);
   return true;
 }
 

@@ -41,7 +41,6 @@ class CommonControls6 {
 
   UniqueActCtx context_;
   ULONG_PTR cookie_ = 0;
-  UniqueHModule comctl32_;
 };
 
 }  // namespace qm::win32
