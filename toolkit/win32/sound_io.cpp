@@ -27,10 +27,6 @@ bool WinmmSoundOutput::play(const uint8_t* image, uint32_t flags) {
     if (length == 0 || length >= MAX_PATH) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
     winmm_.reset(::LoadLibraryW((std::wstring(system) + L"\\WINMM.DLL").c_str()));
     if (!winmm_) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
-    // Pinned: a sound still playing runs on winmm's own thread after this object has gone.
-    HMODULE pinned = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                         reinterpret_cast<LPCWSTR>(winmm_.get()), &pinned);
     playSound_ = bindFunction<PlayFunction>(winmm_.get(), "sndPlaySoundA");
     if (!playSound_) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");
     // An asynchronous sound plays on a thread of the DLL's own that may not even have started
