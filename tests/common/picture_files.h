@@ -32,10 +32,9 @@ inline Bytes jpegSegment(uint8_t marker, const Bytes& payload) {
 }
 // One component, or three sampled 4:2:0.
 inline Bytes jpegFrame(uint16_t width, uint16_t height, int components = 1, uint8_t code = 0xC0) {
-  Bytes payload = Bytes{8} + be16(height) + be16(width) + Bytes{uint8_t(components)};
-  for (int c = 1; c <= components; ++c)
-    payload = payload + Bytes{uint8_t(c), uint8_t(c == 1 && components == 3 ? 0x22 : 0x11), 0};
-  return jpegSegment(code, payload);
+  return jpegSegment(code, Bytes{8} + be16(height) + be16(width) +
+                               (components == 3 ? Bytes{3, 1, 0x22, 0, 2, 0x11, 0, 3, 0x11, 0}
+                                                : Bytes{1, 1, 0x11, 0}));
 }
 inline size_t jpegFlatBytes(uint64_t width, uint64_t height, int components = 1) {
   const uint64_t side = components == 3 ? 16 : 8, blocks = components == 3 ? 6 : 1;
@@ -51,17 +50,14 @@ inline Bytes jpegTables() {
   huffman[18] = 0x10;
   return jpegSegment(0xDB, quantisation) + jpegSegment(0xC4, huffman);
 }
-inline Bytes jpegScan(int components) {
-  Bytes payload{uint8_t(components)};
-  for (int c = 1; c <= components; ++c) payload = payload + Bytes{uint8_t(c), 0};
-  return jpegSegment(0xDA, payload + Bytes{0, 63, 0});
-}
 // A whole file with dataBytes of image data, by default what its blocks need.
 inline Bytes jpegFile(uint16_t width, uint16_t height, int components = 1,
                       size_t dataBytes = SIZE_MAX) {
   if (dataBytes == SIZE_MAX) dataBytes = jpegFlatBytes(width, height, components);
   return kJpegStart + kJfif + jpegTables() + jpegFrame(width, height, components) +
-         jpegScan(components) + Bytes(dataBytes, 0) + Bytes{0xFF, 0xD9};
+         jpegSegment(0xDA, components == 3 ? Bytes{3, 1, 0, 2, 0, 3, 0, 0, 63, 0}
+                                           : Bytes{1, 1, 0, 0, 63, 0}) +
+         Bytes(dataBytes, 0) + Bytes{0xFF, 0xD9};
 }
 
 // ---- GIF: four colours, 0 red, 1 green, 2 blue, 3 white.
@@ -95,10 +91,10 @@ inline Bytes gifSolidLzw(size_t pixels, uint8_t index) {
 }
 inline Bytes gifSubBlocks(const Bytes& data) {
   Bytes out;
-  for (size_t at = 0; at < data.size(); at += 255) {
-    const Bytes block(data.begin() + std::ptrdiff_t(at),
-                      data.begin() + std::ptrdiff_t(std::min(at + 255, data.size())));
-    out = out + Bytes{uint8_t(block.size())} + block;
+  for (size_t at = 0, length; at < data.size(); at += length) {
+    out.push_back(static_cast<uint8_t>(length = std::min<size_t>(255, data.size() - at)));
+    out.insert(out.end(), data.begin() + std::ptrdiff_t(at),
+               data.begin() + std::ptrdiff_t(at + length));
   }
   return out + Bytes{0};
 }
@@ -147,11 +143,10 @@ inline Bytes bmpFile(const Bytes& info, const Bytes& palette, const Bytes& pixel
 // Run-length coded rows: runs of at most 255 pixels of one index, an end of line after each row
 // and an end of picture after the last.
 inline Bytes bmpRle8Rows(uint32_t width, uint32_t rows, uint8_t index) {
-  Bytes row;
-  for (uint32_t left = width; left > 0; left -= std::min<uint32_t>(left, 255))
-    row = row + Bytes{uint8_t(std::min<uint32_t>(left, 255)), index};
-  row = row + Bytes{0, 0};
-  Bytes out;
+  Bytes row, out;
+  for (uint32_t left = width, run; left > 0; left -= run)
+    row.insert(row.end(), {uint8_t(run = std::min<uint32_t>(left, 255)), index});
+  row.insert(row.end(), {0, 0});
   for (uint32_t y = 0; y < rows; ++y) out.insert(out.end(), row.begin(), row.end());
   return out + Bytes{0, 1};
 }
