@@ -88,9 +88,10 @@ void Slide::unload() {
 void Slide::activate() {
   setUpShow(toolkit_, *window_, *file1_, *timer1_);
   // The picture of the first tick is decoded while the interval runs, as every later one is.
-  prepareNextPicture(toolkit_, ReadSetting(toolkit_.settings(), "settings", "path",
-                                           defaultPicturePath(toolkit_.app())),
-                     *file1_, pictureIndex_);
+  prepareNextPicture(
+      toolkit_,
+      ReadSetting(toolkit_.settings(), "settings", "path", defaultPicturePath(toolkit_.app())),
+      *file1_, pictureIndex_);
 }
 
 void Slide::timer1Tick() { showGraphics(); }

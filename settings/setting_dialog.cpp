@@ -62,8 +62,8 @@ void Setting::changePath() {
   // Moving the list re-points File1 (its change handler runs inside) before the count.
   dir1_->setPath(settingsPath_);
   if (file1_->listCount() == 0) {
-    toolkit_.app().messageBox("No Graphics in this directory to display!",
-                              kMessageExclamationOk, "No Graphics!");
+    toolkit_.app().messageBox("No Graphics in this directory to display!", kMessageExclamationOk,
+                              "No Graphics!");
     return;
   }
   SettingsStore& store = toolkit_.settings();

@@ -55,9 +55,9 @@ void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1&
   });
   step.run([&] {
     // The loader need decode no more pixels than the picture will be drawn at.
-    state.currentPicture =
-        toolkit.pictures().load(folder + pictures.list(state.pictureIndex),
-                                [&](Extent natural) { return fitToScreen(natural, screenExtent()); });
+    state.currentPicture = toolkit.pictures().load(
+        folder + pictures.list(state.pictureIndex),
+        [&](Extent natural) { return fitToScreen(natural, screenExtent()); });
   });
   step.run([&] { sounds.PlayResourceSound(7); });
   step.run([&] { window.clear(); });
@@ -88,9 +88,8 @@ void prepareNextPicture(Toolkit& toolkit, const std::string& folder, const FileL
                         int16_t pictureIndex) {
   // The fit takes the screen by value: the loader may call it on another thread, later.
   const Extent screen{toolkit.screen().width(), toolkit.screen().height()};
-  toolkit.pictures().prepare(folder + pictures.list(pictureIndex), [screen](Extent natural) {
-    return fitToScreen(natural, screen);
-  });
+  toolkit.pictures().prepare(folder + pictures.list(pictureIndex),
+                             [screen](Extent natural) { return fitToScreen(natural, screen); });
 }
 
 }  // namespace qm

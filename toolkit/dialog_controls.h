@@ -53,8 +53,8 @@ class DriveList {
 struct TextBoxStyle {
   Place place;
   std::string text;
-  bool enabled = true;    // a disabled box shows its text but takes neither typing nor focus
-  std::string fontName;   // empty: the dialog's own font
+  bool enabled = true;   // a disabled box shows its text but takes neither typing nor focus
+  std::string fontName;  // empty: the dialog's own font
   float fontPoints = 0;
 };
 

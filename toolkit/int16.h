@@ -24,7 +24,8 @@ inline int16_t subInt16(int16_t a, int16_t b) {
 // 32-bit signed multiplication that throws Overflow instead of wrapping.
 inline int32_t mulInt32(int32_t a, int32_t b) {
   int64_t product = static_cast<int64_t>(a) * static_cast<int64_t>(b);
-  if (product < std::numeric_limits<int32_t>::min() || product > std::numeric_limits<int32_t>::max())
+  if (product < std::numeric_limits<int32_t>::min() ||
+      product > std::numeric_limits<int32_t>::max())
     throw Failure(ErrorCode::kOverflow);
   return static_cast<int32_t>(product);
 }

@@ -33,7 +33,7 @@ class Toolkit {
   // The settings dialog: caption and client size in twips. Each control created on it comes
   // after the ones before it in the focus order; frames and labels take no focus.
   virtual std::unique_ptr<Dialog> createDialog(const std::string& caption, float width,
-                                                float height) = 0;
+                                               float height) = 0;
   virtual void addFrame(Dialog& dialog, const std::string& caption, const Place& place) = 0;
   virtual void addLabel(Dialog& dialog, const std::string& caption, const Place& place) = 0;
   // index: the button's place in its control array, handed to its click handler.

@@ -1,6 +1,6 @@
 // Win32: the entry point of the screen saver.
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <memory>
 
@@ -14,8 +14,8 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // DLLs only from the system folder, never from beside the screen saver or the current folder.
   using SetDirectories = BOOL(WINAPI*)(DWORD);
-  auto setDirectories = qm::win32::bindFunction<SetDirectories>(
-      ::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+  auto setDirectories = qm::win32::bindFunction<SetDirectories>(::GetModuleHandleW(L"kernel32.dll"),
+                                                                "SetDefaultDllDirectories");
   if (setDirectories) setDirectories(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
   // The executable has no manifest: ask here, before any window, for real device pixels on
   // every monitor and for the themed common controls.

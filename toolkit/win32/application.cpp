@@ -49,7 +49,9 @@ std::wstring argumentsOf(const wchar_t* commandLine) {
   return std::wstring(p);
 }
 
-std::string Win32Application::commandLine() const { return narrow(argumentsOf(::GetCommandLineW())); }
+std::string Win32Application::commandLine() const {
+  return narrow(argumentsOf(::GetCommandLineW()));
+}
 
 void Win32Application::doEvents() {
   MSG message;

@@ -173,7 +173,8 @@ LRESULT Win32Dialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       // As a dialog does: the focus goes back where it was, at first to the first control.
       if (!handle()) return 0;
-      if (!focus_ || !::IsChild(handle(), focus_)) focus_ = ::GetNextDlgTabItem(handle(), nullptr, FALSE);
+      if (!focus_ || !::IsChild(handle(), focus_))
+        focus_ = ::GetNextDlgTabItem(handle(), nullptr, FALSE);
       if (focus_) ::SetFocus(focus_);
       return 0;
     }

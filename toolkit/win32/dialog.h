@@ -68,7 +68,7 @@ class Win32Dialog : public Dialog, public WindowBase {
   DialogEvents events_;
   bool activatedOnce_ = false;
   HWND focus_ = nullptr;  // the control that had the focus when the dialog was last left
-  int nextId_ = 100;  // clear of IDOK and IDCANCEL, which Enter and Esc send
+  int nextId_ = 100;      // clear of IDOK and IDCANCEL, which Enter and Esc send
   std::map<int, std::function<void(WORD)>> commands_;
   std::map<HWND, std::function<void()>> enters_;
   std::map<HWND, std::function<void(const DRAWITEMSTRUCT&)>> drawers_;

@@ -38,9 +38,10 @@ Win32Button::Win32Button(Win32Dialog& dialog, const std::string& caption, const 
 }
 
 Win32TextBox::Win32TextBox(Win32Dialog& dialog, const TextBoxStyle& style)
-    : edit_(dialog, dialog.addControl(L"EDIT", style.text,
-                                      ES_AUTOHSCROLL | WS_TABSTOP | (style.enabled ? 0 : WS_DISABLED),
-                                      style.place, WS_EX_CLIENTEDGE)) {
+    : edit_(dialog,
+            dialog.addControl(L"EDIT", style.text,
+                              ES_AUTOHSCROLL | WS_TABSTOP | (style.enabled ? 0 : WS_DISABLED),
+                              style.place, WS_EX_CLIENTEDGE)) {
   if (!style.fontName.empty())
     dialog.setControlFont(edit_.handle(), widen(style.fontName), style.fontPoints);
 }
@@ -75,14 +76,16 @@ Win32DriveList::Win32DriveList(Win32Dialog& dialog, const Place& place)
                                        place, 0, 12)) {
   wchar_t buffer[512];
   const DWORD length = ::GetLogicalDriveStringsW(511, buffer);
-  for (const wchar_t* root = buffer; length > 0 && length < 511 && *root; root += wcslen(root) + 1) {
+  for (const wchar_t* root = buffer; length > 0 && length < 511 && *root;
+       root += wcslen(root) + 1) {
     std::wstring drive{static_cast<wchar_t>(std::towlower(root[0])), L':'};
     std::wstring shown = drive;
     const UINT type = ::GetDriveTypeW(root);
     wchar_t volume[MAX_PATH + 1] = L"";
     // Only local disks are asked for their names: a floppy or a network drive may be slow.
     if ((type == DRIVE_FIXED || type == DRIVE_RAMDISK) &&
-        ::GetVolumeInformationW(root, volume, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
+        ::GetVolumeInformationW(root, volume, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr,
+                                0) &&
         volume[0] != L'\0')
       shown += L" [" + std::wstring(volume) + L"]";
     drives_.push_back(narrow(drive));
@@ -93,7 +96,8 @@ Win32DriveList::Win32DriveList(Win32Dialog& dialog, const Place& place)
                ? narrow(std::wstring{static_cast<wchar_t>(std::towlower(current[0])), L':'})
                : std::string();
   auto at = std::find(drives_.begin(), drives_.end(), drive_);
-  if (at != drives_.end()) ::SendMessageW(combo_.handle(), CB_SETCURSEL, static_cast<WPARAM>(at - drives_.begin()), 0);
+  if (at != drives_.end())
+    ::SendMessageW(combo_.handle(), CB_SETCURSEL, static_cast<WPARAM>(at - drives_.begin()), 0);
   dialog.onCommand(combo_.handle(), [this](WORD code) {
     if (code != CBN_SELCHANGE) return;
     const LRESULT chosen = ::SendMessageW(combo_.handle(), CB_GETCURSEL, 0, 0);
@@ -108,7 +112,8 @@ void Win32DriveList::setDrive(const std::string& drive) {
   if (chosen == drive_) return;
   drive_ = chosen;
   auto at = std::find(drives_.begin(), drives_.end(), drive_);
-  if (at != drives_.end()) ::SendMessageW(combo_.handle(), CB_SETCURSEL, static_cast<WPARAM>(at - drives_.begin()), 0);
+  if (at != drives_.end())
+    ::SendMessageW(combo_.handle(), CB_SETCURSEL, static_cast<WPARAM>(at - drives_.begin()), 0);
   if (change_) change_();
 }
 
@@ -242,7 +247,8 @@ void Win32FileListBox::fill() {
   ::SendMessageW(box_.handle(), WM_SETREDRAW, FALSE, 0);
   ::SendMessageW(box_.handle(), LB_RESETCONTENT, 0, 0);
   for (int16_t i = 0; i < files_.listCount(); ++i)
-    ::SendMessageW(box_.handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(files_.list(i)).c_str()));
+    ::SendMessageW(box_.handle(), LB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(widen(files_.list(i)).c_str()));
   ::SendMessageW(box_.handle(), WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(box_.handle(), nullptr, TRUE);
 }

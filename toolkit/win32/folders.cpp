@@ -24,7 +24,8 @@ std::vector<std::string> visibleEntries(const std::wstring& folder, bool folders
   do {
     const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const std::wstring name = entry.cFileName;
-    if (isFolder != folders || (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ||
+    if (isFolder != folders ||
+        (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ||
         name == L"." || name == L"..")
       continue;
     names.push_back(narrow(name));

@@ -9,8 +9,8 @@ namespace qm::win32 {
 
 Win32Label::Win32Label(Win32ShowWindow& owner, const LabelStyle& style)
     : owner_(owner), style_(style), caption_(style.caption), left_(style.left), top_(style.top) {
-  const int height = -static_cast<int>(std::lround(style.fontPoints * 1440.0f / 72.0f /
-                                                   owner.twipsPerPixel()));
+  const int height =
+      -static_cast<int>(std::lround(style.fontPoints * 1440.0f / 72.0f / owner.twipsPerPixel()));
   font_.reset(::CreateFontW(height, 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, style.italic, FALSE,
                             FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
                             ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_ROMAN,
@@ -53,7 +53,9 @@ RECT Win32Label::pixelRect() const {
               owner_.toPixels(top_ + style_.height)};
 }
 
-void Win32Label::invalidate() const { owner_.invalidateTwips(left_, top_, style_.width, style_.height); }
+void Win32Label::invalidate() const {
+  owner_.invalidateTwips(left_, top_, style_.width, style_.height);
+}
 
 void Win32Label::draw(HDC dc) const {
   RECT rect = pixelRect();

@@ -24,8 +24,8 @@ struct IWICBitmapSourceTransform : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform,
                                                          BOOL* supported) = 0;
 };
-__CRT_UUID_DECL(IWICBitmapSourceTransform, 0x3b16811b, 0x6a43, 0x4ec9, 0xb7, 0x13, 0x3d, 0x5a,
-                0x0c, 0x13, 0xb9, 0x40)
+__CRT_UUID_DECL(IWICBitmapSourceTransform, 0x3b16811b, 0x6a43, 0x4ec9, 0xb7, 0x13, 0x3d, 0x5a, 0x0c,
+                0x13, 0xb9, 0x40)
 
 namespace qm::win32 {
 
@@ -43,8 +43,7 @@ UINT ceilDiv(uint64_t value, uint64_t by) { return static_cast<UINT>((value + by
 
 // Where the decoder scales while decoding, picks the largest reduction that still leaves at
 // least the drawn size, so a large photo is never decoded at its full size. {0, 0} if none.
-SIZE reducedDecodeSize(IWICBitmapSourceTransform& transform, UINT width, UINT height,
-                       SIZE least) {
+SIZE reducedDecodeSize(IWICBitmapSourceTransform& transform, UINT width, UINT height, SIZE least) {
   for (UINT by : {8u, 4u, 2u}) {
     UINT w = ceilDiv(width, by), h = ceilDiv(height, by);
     if (w < static_cast<UINT>(least.cx) || h < static_cast<UINT>(least.cy)) continue;
@@ -60,8 +59,8 @@ SIZE reducedDecodeSize(IWICBitmapSourceTransform& transform, UINT width, UINT he
 SIZE drawnPixels(const DrawnSize& drawnSize, UINT width, UINT height) {
   if (!drawnSize) return {static_cast<LONG>(width), static_cast<LONG>(height)};
   const float perPixel = twipsPerPixel();
-  const Extent drawn = drawnSize(
-      {static_cast<float>(width) * perPixel, static_cast<float>(height) * perPixel});
+  const Extent drawn =
+      drawnSize({static_cast<float>(width) * perPixel, static_cast<float>(height) * perPixel});
   auto pixels = [perPixel](float twips, UINT natural) {
     const double rounded = std::ceil(static_cast<double>(twips) / perPixel - 0.5);
     return static_cast<LONG>(std::clamp(rounded, 1.0, static_cast<double>(natural)));
@@ -216,9 +215,9 @@ PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& draw
   // smaller is shrunk below like any other, so it never holds more than its drawn size.
   const bool unchanged = orientation <= 1 && drawn.cx == static_cast<LONG>(decodedWidth) &&
                          drawn.cy == static_cast<LONG>(decodedHeight);
-  if (UniqueHBitmap indexed =
-          unchanged ? indexedBitmap(*factory_.Get(), *source.Get(), decodedWidth, decodedHeight, path)
-                    : UniqueHBitmap())
+  if (UniqueHBitmap indexed = unchanged ? indexedBitmap(*factory_.Get(), *source.Get(),
+                                                        decodedWidth, decodedHeight, path)
+                                        : UniqueHBitmap())
     return std::make_shared<WicPicture>(std::move(indexed), static_cast<int>(decodedWidth),
                                         static_cast<int>(decodedHeight), static_cast<int>(width),
                                         static_cast<int>(height), screenDpi());

@@ -1,8 +1,8 @@
 #pragma once
 // Win32: pictures decoded by WIC into a DIB that GDI draws directly: 8-bit indexed ones as they
 // are, with their palette, all others as 32-bit pixels.
-#include <windows.h>
 #include <wincodec.h>
+#include <windows.h>
 #include <wrl/client.h>
 
 #include "toolkit/picture.h"

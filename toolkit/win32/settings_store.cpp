@@ -46,8 +46,8 @@ std::string RegistrySettingsStore::read(const std::string& application, const st
 void RegistrySettingsStore::write(const std::string& application, const std::string& section,
                                   const std::string& key, const std::string& value) {
   UniqueHKey settings;
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, settingsKey(application, section).c_str(), 0, nullptr,
-                        0, KEY_SET_VALUE, nullptr, settings.put(), nullptr) != ERROR_SUCCESS)
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, settingsKey(application, section).c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, settings.put(), nullptr) != ERROR_SUCCESS)
     throw Failure(ErrorCode::kPermissionDenied, "settings " + section);
   const std::wstring text = widen(value);
   const std::wstring name = widen(key);

@@ -10,11 +10,13 @@ namespace qm::win32 {
 std::vector<uint8_t> ModuleResourceReader::read(const char* type, int16_t id) {
   const std::wstring typeName = widen(type);
   HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(static_cast<WORD>(id)), typeName.c_str());
-  if (!found) throw Failure(ErrorCode::kResourceNotFound, std::string(type) + " " + std::to_string(id));
+  if (!found)
+    throw Failure(ErrorCode::kResourceNotFound, std::string(type) + " " + std::to_string(id));
   HGLOBAL loaded = ::LoadResource(nullptr, found);
   const DWORD size = ::SizeofResource(nullptr, found);
   const auto* data = loaded ? static_cast<const uint8_t*>(::LockResource(loaded)) : nullptr;
-  if (!data) throw Failure(ErrorCode::kResourceNotFound, std::string(type) + " " + std::to_string(id));
+  if (!data)
+    throw Failure(ErrorCode::kResourceNotFound, std::string(type) + " " + std::to_string(id));
   return std::vector<uint8_t>(data, data + size);
 }
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "toolkit/failure.h"
+#include "toolkit/win32/label.h"
 #include "toolkit/win32/picture.h"
 #include "toolkit/win32/timer.h"
-#include "toolkit/win32/label.h"
 
 namespace qm::win32 {
 

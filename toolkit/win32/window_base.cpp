@@ -23,9 +23,9 @@ void registerOnce(const WindowClass& windowClass, WNDPROC procedure) {
   description.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                       ::GetSystemMetrics(SM_CXICON),
                                                       ::GetSystemMetrics(SM_CYICON), 0));
-  description.hIconSm = static_cast<HICON>(
-      ::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                   ::GetSystemMetrics(SM_CYSMICON), 0));
+  description.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                        ::GetSystemMetrics(SM_CXSMICON),
+                                                        ::GetSystemMetrics(SM_CYSMICON), 0));
   description.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   description.hbrBackground = windowClass.background;
   description.lpszClassName = windowClass.name;
