@@ -41,7 +41,7 @@ RECT windowRect(HWND window) {
 
 bool sameRect(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
 
-class Covers : public ::testing::Test {
+class CoverWindows : public ::testing::Test {
  protected:
   void SetUp() override {
     window_.setEvents({nullptr, [this](int character) { keys_.push_back(character); },
@@ -64,7 +64,7 @@ class Covers : public ::testing::Test {
   int moves_ = 0;
 };
 
-TEST_F(Covers, ShownWithTheShowOnePerMonitorTopmostBorderlessAndInactive) {
+TEST_F(CoverWindows, ShownWithTheShowOnePerMonitorTopmostBorderlessAndInactive) {
   EXPECT_TRUE(window_.covers().windows().empty()) << "covers before the show";
   window_.show();
   const std::vector<HWND> covers = coverHandles();
@@ -86,7 +86,7 @@ TEST_F(Covers, ShownWithTheShowOnePerMonitorTopmostBorderlessAndInactive) {
   for (HWND cover : covers) EXPECT_FALSE(::IsWindow(cover));
 }
 
-TEST_F(Covers, TakeTheBackgroundColourAndFollowItsChanges) {
+TEST_F(CoverWindows, TakeTheBackgroundColourAndFollowItsChanges) {
   window_.show();
   for (int32_t colour : {0, 16777215, 0x0080FF}) {
     SCOPED_TRACE(colour);
@@ -100,7 +100,7 @@ TEST_F(Covers, TakeTheBackgroundColourAndFollowItsChanges) {
   EXPECT_EQ(printedColour(coverHandles()[2]), toColorRef(0x0080FF));
 }
 
-TEST_F(Covers, KeysAndMouseMovesOnACoverReachTheShowWindowsHandlers) {
+TEST_F(CoverWindows, KeysAndMouseMovesOnACoverReachTheShowWindowsHandlers) {
   window_.show();
   const HWND cover = coverHandles().at(1);
   const int movesAtShow = moves_;
@@ -111,7 +111,7 @@ TEST_F(Covers, KeysAndMouseMovesOnACoverReachTheShowWindowsHandlers) {
   EXPECT_EQ(moves_ - movesAtShow, 4);
 }
 
-TEST_F(Covers, FollowMonitorsAddedAndRemovedKeepingTheOnesStillThere) {
+TEST_F(CoverWindows, FollowMonitorsAddedAndRemovedKeepingTheOnesStillThere) {
   window_.show();
   const std::vector<HWND> before = coverHandles();
   ASSERT_EQ(before.size(), 2u);
@@ -136,7 +136,7 @@ TEST_F(Covers, FollowMonitorsAddedAndRemovedKeepingTheOnesStillThere) {
   EXPECT_TRUE(window_.covers().windows().empty());
 }
 
-TEST_F(Covers, AMoveOnACoverThatUnloadsTheShowTakesTheCoversAlong) {
+TEST_F(CoverWindows, AMoveOnACoverThatUnloadsTheShowTakesTheCoversAlong) {
   bool unloaded = false;
   window_.setEvents({nullptr, nullptr, [this] { window_.unload(); }, [&] { unloaded = true; }});
   window_.show();
