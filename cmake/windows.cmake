@@ -74,7 +74,7 @@ target_link_libraries(win_tests PRIVATE qm_win32 gtest_main)
 target_link_options(win_tests PRIVATE ${QM_STATIC_LINK})
 target_compile_options(win_tests PRIVATE ${QM_WARNINGS})
 add_test(NAME win_tests COMMAND win_tests)
-set_tests_properties(win_tests PROPERTIES LABELS wine)
+set_tests_properties(win_tests PROPERTIES TIMEOUT 600 LABELS wine)
 
 # The built executable read with pefile: machine, subsystem, imports and resource section.
 add_test(NAME resource_tests
