@@ -26,7 +26,7 @@ UniqueHFont makeDialogFont(const std::wstring& name, float points, int weight, i
 
 Win32Dialog::Win32Dialog(Application& app, const std::string& caption, float width, float height)
     : WindowBase(app), width_(width), height_(height) {
-  fontSpecs_.push_back({L"MS Shell Dlg", 8, FW_NORMAL});
+  fontDesigns_.push_back({L"MS Shell Dlg", 8, FW_NORMAL});
   makeFonts();
   const int madeAt = dpi();
   RECT frame =
@@ -78,11 +78,11 @@ void Win32Dialog::setControlFont(HWND control, const std::wstring& name, float p
   auto layout = layouts_.find(control);
   if (layout == layouts_.end()) return;
   size_t index = 0;
-  while (index < fontSpecs_.size() &&
-         !(fontSpecs_[index].name == name && fontSpecs_[index].points == points))
+  while (index < fontDesigns_.size() &&
+         !(fontDesigns_[index].name == name && fontDesigns_[index].points == points))
     ++index;
-  if (index == fontSpecs_.size()) {
-    fontSpecs_.push_back({name, points, FW_NORMAL});
+  if (index == fontDesigns_.size()) {
+    fontDesigns_.push_back({name, points, FW_NORMAL});
     fonts_.push_back(makeDialogFont(name, points, FW_NORMAL, dpi()));
   }
   layout->second.font = index;
@@ -91,8 +91,8 @@ void Win32Dialog::setControlFont(HWND control, const std::wstring& name, float p
 
 void Win32Dialog::makeFonts() {
   fonts_.clear();
-  for (const FontSpec& spec : fontSpecs_)
-    fonts_.push_back(makeDialogFont(spec.name, spec.points, spec.weight, dpi()));
+  for (const FontDesign& design : fontDesigns_)
+    fonts_.push_back(makeDialogFont(design.name, design.points, design.weight, dpi()));
   ScreenDc screen;
   SelectGuard selected(screen.get(), fonts_[0].get());
   TEXTMETRICW metrics{};

@@ -40,7 +40,7 @@ class Win32Dialog : public Dialog, public WindowBase {
   int lineHeight() const { return lineHeight_; }
 
  private:
-  struct FontSpec {
+  struct FontDesign {
     std::wstring name;
     float points;
     int weight;
@@ -61,7 +61,7 @@ class Win32Dialog : public Dialog, public WindowBase {
 
   float width_;
   float height_;
-  std::vector<FontSpec> fontSpecs_;  // the dialog's own first
+  std::vector<FontDesign> fontDesigns_;  // the dialog's own first
   std::vector<UniqueHFont> fonts_;
   std::map<HWND, Layout> layouts_;
   int lineHeight_ = 16;
