@@ -25,8 +25,8 @@ CoverWindow::CoverWindow(Application& app, const RECT& area, COLORREF colour,
     : WindowBase(app), area_(area), colour_(colour), input_(input) {
   // A tool window takes no place on the taskbar; it never takes the activation (and with it
   // the keyboard) from the show window.
-  create({L"QuillmoorCoverWindow", 0}, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"",
-         WS_POPUP, area);
+  create({L"QuillmoorCoverWindow", 0, nullptr, true},
+         WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"", WS_POPUP, area);
   ::SetWindowPos(handle(), HWND_TOPMOST, area.left, area.top, area.right - area.left,
                  area.bottom - area.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
@@ -37,23 +37,13 @@ void CoverWindow::setColour(COLORREF colour) {
   ::InvalidateRect(handle(), nullptr, FALSE);
 }
 
+void CoverWindow::paint(HDC target, const RECT& area) {
+  UniqueHBrush brush(::CreateSolidBrush(colour_));
+  ::FillRect(target, &area, brush.get());
+}
+
 LRESULT CoverWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PaintGuard painting(handle());
-      UniqueHBrush brush(::CreateSolidBrush(colour_));
-      ::FillRect(painting.dc(), &painting.area(), brush.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT all{};
-      ::GetClientRect(handle(), &all);
-      UniqueHBrush brush(::CreateSolidBrush(colour_));
-      ::FillRect(reinterpret_cast<HDC>(wParam), &all, brush.get());
-      return 0;
-    }
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
     // The handlers may end the show and with it this window: nothing of it is used after them.

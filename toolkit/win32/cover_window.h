@@ -28,6 +28,7 @@ class CoverWindow : public WindowBase {
 
  private:
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void paint(HDC target, const RECT& area) override;
 
   RECT area_;
   COLORREF colour_;

@@ -22,7 +22,7 @@ Win32ShowWindow::Win32ShowWindow(Application& app, std::function<std::vector<REC
   buffer_.reset(::CreateCompatibleBitmap(screen.get(), widthPixels_, heightPixels_));
   if (!bufferDc_ || !buffer_) throw Failure(ErrorCode::kOutOfMemory, "show window buffer");
   bufferSelection_ = SelectGuard(bufferDc_.get(), buffer_.get());
-  create({L"QuillmoorShowWindow", CS_DBLCLKS}, WS_EX_TOPMOST, L"", WS_POPUP,
+  create({L"QuillmoorShowWindow", CS_DBLCLKS, nullptr, true}, WS_EX_TOPMOST, L"", WS_POPUP,
          RECT{0, 0, widthPixels_, heightPixels_});
   clear();
 }
@@ -136,18 +136,6 @@ void Win32ShowWindow::mouseMoved() { dispatch(events_.mouseMove); }
 
 LRESULT Win32ShowWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PaintGuard painting(handle());
-      paint(painting.dc(), painting.area());
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT all{0, 0, widthPixels_, heightPixels_};
-      paint(reinterpret_cast<HDC>(wParam), all);
-      return 0;
-    }
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) dispatch(events_.activate);
       return 0;

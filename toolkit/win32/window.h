@@ -43,7 +43,7 @@ class Win32ShowWindow : public Window, public WindowBase {
   void removeTimer(UINT_PTR id) { timers_.erase(id); }
 
   // Draws the buffer and the labels for the given client area onto target.
-  void paint(HDC target, const RECT& area);
+  void paint(HDC target, const RECT& area) override;
   const Covers& covers() const { return covers_; }
 
  private:

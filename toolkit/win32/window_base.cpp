@@ -41,6 +41,7 @@ WindowBase::~WindowBase() { destroy(); }
 void WindowBase::create(const WindowClass& windowClass, DWORD extendedStyle,
                         const std::wstring& title, DWORD style, const RECT& frame) {
   registerOnce(windowClass, &procedure);
+  paintsItself_ = windowClass.paintsItself;
   ::CreateWindowExW(extendedStyle, windowClass.name, title.c_str(), style, frame.left, frame.top,
                     frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                     ::GetModuleHandleW(nullptr), this);
@@ -75,6 +76,25 @@ LRESULT CALLBACK WindowBase::procedure(HWND window, UINT message, WPARAM wParam,
   }
   if (message == WM_DPICHANGED && LOWORD(wParam) > 0) self->dpi_ = LOWORD(wParam);
   try {
+    if (self->paintsItself_) {
+      switch (message) {
+        case WM_ERASEBKGND:
+          return 1;
+        case WM_PAINT: {
+          PaintGuard painting(window);
+          self->paint(painting.dc(), painting.area());
+          return 0;
+        }
+        case WM_PRINTCLIENT: {
+          RECT all{};
+          ::GetClientRect(window, &all);
+          self->paint(reinterpret_cast<HDC>(wParam), all);
+          return 0;
+        }
+        default:
+          break;
+      }
+    }
     return self->onMessage(message, wParam, lParam);
   } catch (...) {
     self->dispatch([] { throw; });

@@ -16,6 +16,9 @@ struct WindowClass {
   const wchar_t* name;
   UINT style = 0;
   HBRUSH background = nullptr;
+  // The window draws its whole client area in paint(): no background is erased, and
+  // WM_PAINT and WM_PRINTCLIENT (a rendering off-screen) both go there.
+  bool paintsItself = false;
 };
 
 class WindowBase {
@@ -40,6 +43,8 @@ class WindowBase {
   void destroy();
   // The window's own messages; the rest go to DefWindowProcW.
   virtual LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // Draws the given part of the client area onto target; only for a class that paints itself.
+  virtual void paint(HDC /*target*/, const RECT& /*area*/) {}
   // Runs an event handler through the dispatcher.
   void dispatch(const std::function<void()>& handler) { dispatchEvent(app_, handler); }
 
@@ -49,6 +54,7 @@ class WindowBase {
   Application& app_;
   UniqueHwnd window_;
   int dpi_;
+  bool paintsItself_ = false;
 };
 
 }  // namespace qm::win32
