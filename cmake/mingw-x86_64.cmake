@@ -1,12 +1,3 @@
-# Cross-compiles the Windows build with Debian's mingw-w64 (posix threads) for 64-bit Windows (the twin).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# The tests of the Windows side run under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# The twin: the same program for 64-bit Windows.
+set(QM_MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
