@@ -62,7 +62,6 @@ endforeach()
 add_executable(win_tests
   ${QM_RESOURCES}
   tests/win/win32_layer_test.cpp
-  tests/win/settings_files_test.cpp
   tests/win/pictures_test.cpp
   tests/win/dialog_test.cpp
   tests/win/display_test.cpp

@@ -1,5 +1,5 @@
 // The Win32 layer on a real (Wine or Windows) system: instance, command line, timers, the
-// resource sounds and the banner's font.
+// registry settings, the resource sounds and the banner's font.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +12,7 @@
 #include "tests/win/helpers.h"
 #include "toolkit/win32/application.h"
 #include "toolkit/win32/label.h"
+#include "toolkit/win32/settings_store.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/timer.h"
 #include "toolkit/win32/toolkit.h"
@@ -57,6 +58,31 @@ TEST(Timers, TickThroughTheLoopAndTheOtherRunsInsideANestedPumpButNotItself) {
   EXPECT_EQ(maxDepth, 1);
   EXPECT_GT(slowTicks, 1) << "no tick after the nested one";
   EXPECT_GT(fastTicks, 5) << "the other timer did not run inside the nested pump";
+}
+
+const std::string kApp = "file test";
+const std::wstring kAppKey = L"Software\\Quillmoor Screen Saver\\file test";
+
+// Absent values read as the default in every end-to-end run.
+TEST(Registry, NamesMatchInAnyCaseAnyTextRoundTripsAndAValueOfAnotherTypeIsAbsent) {
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppKey.c_str());
+  RegistrySettingsStore store;
+  std::string big;
+  while (big.size() < 40000) big += "0123456789\\folder ";
+  const std::string script = "C:\\\xD0\x9A\xD0\xB0\xD1\x80\\\xE5\x86\x99\xE7\x9C\x9F\\";
+  for (const std::string& value : {big, script, std::string()}) {
+    store.write(kApp, "SETTINGS", "PATH", value);
+    EXPECT_EQ(store.read(kApp, "settings", "path", "default"), value) << "replaced, unvalidated";
+  }
+  UniqueHKey key;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, (kAppKey + L"\\settings").c_str(), 0, KEY_SET_VALUE,
+                            key.put()),
+            ERROR_SUCCESS);
+  const DWORD number = 42;
+  ::RegSetValueExW(key.get(), L"path", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof(number));
+  EXPECT_EQ(store.read(kApp, "settings", "path", "default"), "default");
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppKey.c_str());
 }
 
 TEST(SoundResources, TheWholeResourceWithItsPaddingPlaysAndAMissingIdIsNotPathNotFound) {
