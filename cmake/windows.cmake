@@ -62,10 +62,8 @@ endforeach()
 add_executable(win_tests
   ${QM_RESOURCES}
   tests/win/win32_layer_test.cpp
-  tests/win/settings_files_test.cpp
-  tests/win/resources_pictures_test.cpp
+  tests/win/pictures_test.cpp
   tests/win/dialog_test.cpp
-  tests/win/hostile_pictures_test.cpp
   tests/win/display_test.cpp
 )
 target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

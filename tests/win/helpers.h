@@ -5,9 +5,14 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "tests/error_of.h"
+#include "toolkit/win32/text.h"
 
 namespace qm::win32 {
 
@@ -43,5 +48,22 @@ class ScratchFolder {
  private:
   std::wstring path_;
 };
+
+// The source tree as Wine sees it (the Linux root is drive Z:).
+inline std::string sourcePath(const std::string& relative) {
+  std::string path = std::string("Z:") + QM_SOURCE_DIR + "/" + relative;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  return path;
+}
+
+inline std::vector<uint8_t> readFile(const std::string& path) {
+  std::ifstream in(widen(path).c_str(), std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void writeFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path.c_str(), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
 
 }  // namespace qm::win32

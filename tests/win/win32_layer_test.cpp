@@ -1,5 +1,5 @@
-// The Win32 layer on a real (Wine or Windows) system: instance, command line, timers and the
-// banner's font.
+// The Win32 layer on a real (Wine or Windows) system: instance, command line, timers, the
+// registry settings, the resource sounds and the banner's font.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,9 +8,11 @@
 
 #include "app/slide.h"
 #include "banner/banner.h"
+#include "sound/sound.h"
 #include "tests/win/helpers.h"
 #include "toolkit/win32/application.h"
 #include "toolkit/win32/label.h"
+#include "toolkit/win32/settings_store.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/timer.h"
 #include "toolkit/win32/toolkit.h"
@@ -23,14 +25,11 @@ TEST(Application, TheSecondToStartSeesTheFirstAndArgumentsFollowTheProgramName) 
   Win32Application first, second;
   EXPECT_FALSE(first.previousInstance());
   EXPECT_TRUE(second.previousInstance());
-  EXPECT_EQ(argumentsOf(L"\"C:\\My Saver\\q.scr\" /s"), L"/s");
   EXPECT_EQ(argumentsOf(L"C:\\q.scr   /c:1234"), L"/c:1234");
   EXPECT_EQ(argumentsOf(L"\"C:\\q.scr\""), L"");
-  EXPECT_EQ(argumentsOf(L"q.scr"), L"");
   EXPECT_EQ(argumentsOf(L"\"C:\\q.scr\"/p 77"), L"/p 77");
 }
 
-// Pumps messages for a while, as the message loop would.
 void pumpFor(DWORD milliseconds) {
   const DWORD start = ::GetTickCount();
   while (::GetTickCount() - start < milliseconds) {
@@ -61,21 +60,52 @@ TEST(Timers, TickThroughTheLoopAndTheOtherRunsInsideANestedPumpButNotItself) {
   EXPECT_GT(fastTicks, 5) << "the other timer did not run inside the nested pump";
 }
 
-// The banner's labels as the show window creates them.
-class BannerLabels : public ::testing::Test {
- protected:
-  Win32Label& label(int index) { return dynamic_cast<Win32Label&>(slide_.label1(index)); }
+const std::string kApp = "file test";
+const std::wstring kAppKey = L"Software\\Quillmoor Screen Saver\\file test";
 
-  ComScope com_;  // before the toolkit's picture loader
-  Win32Application app_;
-  Win32Toolkit toolkit_{app_};
-  Slide slide_{toolkit_, [] {}};
-};
+// Absent values read as the default in every end-to-end run.
+TEST(Registry, NamesMatchInAnyCaseAnyTextRoundTripsAndAValueOfAnotherTypeIsAbsent) {
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppKey.c_str());
+  RegistrySettingsStore store;
+  std::string big;
+  while (big.size() < 40000) big += "0123456789\\folder ";
+  const std::string script = "C:\\\xD0\x9A\xD0\xB0\xD1\x80\\\xE5\x86\x99\xE7\x9C\x9F\\";
+  for (const std::string& value : {big, script, std::string()}) {
+    store.write(kApp, "SETTINGS", "PATH", value);
+    EXPECT_EQ(store.read(kApp, "settings", "path", "default"), value) << "replaced, unvalidated";
+  }
+  UniqueHKey key;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, (kAppKey + L"\\settings").c_str(), 0, KEY_SET_VALUE,
+                            key.put()),
+            ERROR_SUCCESS);
+  const DWORD number = 42;
+  ::RegSetValueExW(key.get(), L"path", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof(number));
+  EXPECT_EQ(store.read(kApp, "settings", "path", "default"), "default");
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppKey.c_str());
+}
 
-TEST_F(BannerLabels, CreditLineFitsLabelZeroAtItsFont) {
-  const RECT box = label(0).pixelRect();
+TEST(SoundResources, TheWholeResourceWithItsPaddingPlaysAndAMissingIdIsNotPathNotFound) {
+  Win32Application app;
+  Win32Toolkit toolkit(app);
+  // 3128 bytes, the last 2 of them padding after the RIFF image, as the file holds them.
+  EXPECT_EQ(toolkit.resources().read("ATM_SOUND", 7), readFile(sourcePath("resources/sound7.wav")));
+  const int code = errorOf([&] { toolkit.resources().read("ATM_SOUND", 8); });
+  EXPECT_TRUE(code != 0 && code != 76) << code;
+  Module1 sounds(toolkit);
+  EXPECT_NO_THROW(sounds.PlayResourceSound(7)) << "the call is bound by name on first use";
+}
+
+// Label 0 as the show window creates it: the credit line fits it at its font.
+TEST(BannerLabels, CreditLineFitsLabelZeroAtItsFont) {
+  ComScope com;  // before the toolkit's picture loader
+  Win32Application app;
+  Win32Toolkit toolkit(app);
+  Slide slide(toolkit, [] {});
+  const Win32Label& label = dynamic_cast<Win32Label&>(slide.label1(0));
+  const RECT box = label.pixelRect();
   UniqueHdc dc(::CreateCompatibleDC(nullptr));
-  SelectGuard selected(dc.get(), label(0).font());
+  SelectGuard selected(dc.get(), label.font());
   const std::wstring credit = widen(kCreditText);
   RECT needed{0, 0, 0, 0};
   ::DrawTextW(dc.get(), credit.c_str(), static_cast<int>(credit.size()), &needed,

@@ -1,0 +1,247 @@
+// Pictures decoded by WIC on a real system: sizes, failures, frames and palettes, shrinking, Exif
+// orientation, pictures decoded ahead, and small files that declare huge pictures.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which they need.
+#include <process.h>
+#include <psapi.h>
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "tests/common/exif_block.h"
+#include "tests/common/picture_files.h"
+#include "tests/win/helpers.h"
+#include "toolkit/win32/application.h"
+#include "toolkit/win32/dpi.h"
+#include "toolkit/win32/picture.h"
+#include "toolkit/win32/preparing_loader.h"
+#include "toolkit/win32/window.h"
+
+namespace qm::win32 {
+namespace {
+
+using namespace qm::test_files;
+
+int32_t himetric(int pixels) { return std::lround(pixels * 2540.0 / screenDpi()); }
+
+// What the show window holds, painted into a memory bitmap.
+class Painted {
+ public:
+  Painted(Win32ShowWindow& window, int width, int height) {
+    ScreenDc screen;
+    memory_.reset(::CreateCompatibleDC(screen.get()));
+    bitmap_.reset(::CreateCompatibleBitmap(screen.get(), width, height));
+    selected_ = SelectGuard(memory_.get(), bitmap_.get());
+    window.paint(memory_.get(), RECT{0, 0, width, height});
+  }
+  COLORREF pixel(int x, int y) const { return ::GetPixel(memory_.get(), x, y); }
+
+ private:
+  UniqueHdc memory_;
+  UniqueHBitmap bitmap_;
+  SelectGuard selected_;
+};
+
+// Within a few levels per channel: JPEG and resampling are not exact.
+bool closeTo(COLORREF got, COLORREF want) {
+  auto close = [](int a, int b) { return std::abs(a - b) <= 12; };
+  return close(GetRValue(got), GetRValue(want)) && close(GetGValue(got), GetGValue(want)) &&
+         close(GetBValue(got), GetBValue(want));
+}
+
+// "quadrants 3000x1500.jpg" as stored: red, green / blue, white.
+constexpr COLORREF kRed = RGB(220, 0, 0), kGreen = RGB(0, 200, 0), kBlue = RGB(0, 0, 230),
+                   kWhite = RGB(255, 255, 255);
+using Quadrants = std::array<COLORREF, 4>;  // top left, top right, bottom left, bottom right
+
+class Pictures : public ::testing::Test {
+ protected:
+  std::string write(const std::wstring& name, const Bytes& bytes) {
+    writeFile(root_ + L"\\" + name, bytes);
+    return narrow(root_ + L"\\" + name);
+  }
+  std::string root() const { return narrow(root_) + "\\"; }
+  // The picture drawn at these pixels of the cleared window, painted with a margin around it.
+  Painted drawn(const Picture& picture, RECT at) {
+    const float pixel = window_.twipsPerPixel();
+    window_.clear();
+    window_.drawPicture(picture, at.left * pixel, at.top * pixel, (at.right - at.left) * pixel,
+                        (at.bottom - at.top) * pixel);
+    return Painted(window_, at.right + 30, at.bottom + 30);
+  }
+  // Draws the picture and checks the centre of each quarter, its corners and what lies beside.
+  void expectQuadrants(const Picture& picture, RECT at, const Quadrants& want) {
+    const LONG w = at.right - at.left, h = at.bottom - at.top;
+    const Painted painted = drawn(picture, at);
+    for (int i = 0; i < 4; ++i) {
+      const COLORREF got =
+          painted.pixel(at.left + w / 4 + i % 2 * w / 2, at.top + h / 4 + i / 2 * h / 2);
+      EXPECT_TRUE(closeTo(got, want[i])) << "quarter " << i << ": " << std::hex << got;
+    }
+    EXPECT_TRUE(closeTo(painted.pixel(at.left + 2, at.top + 2), want[0])) << "its corner";
+    EXPECT_TRUE(closeTo(painted.pixel(at.right - 3, at.bottom - 3), want[3])) << "its corner";
+    for (auto [x, y] : {std::pair{at.left - 1, at.top + h / 2},
+                        {at.right, at.top + h / 2},
+                        {at.left + w / 2, at.bottom}})
+      EXPECT_EQ(painted.pixel(x, y), RGB(0, 0, 0)) << "background at " << x << "," << y;
+  }
+
+  ScratchFolder scratch_{L"qm-pictures-"};
+  std::wstring root_ = scratch_.path();
+  ComScope com_;  // before the loader, which needs it when it is made
+  WicPictureLoader loader_;
+  Win32Application app_;
+  Win32ShowWindow window_{app_};
+};
+
+TEST_F(Pictures, AnyFileNameLoadsAndOnlyAMissingFolderIsPathNotFound) {
+  const std::string meadow = write(L"\x041A\x0430\x0440\x0442\x0438\x043D\x0430 \x5199\x771F.bmp",
+                                   readFile(sourcePath("tests/data/02 meadow.bmp")));
+  PictureRef picture = loader_.load(meadow);  // a name outside the ANSI code page
+  EXPECT_EQ(picture->widthHimetric(), himetric(400));
+  EXPECT_EQ(picture->heightHimetric(), himetric(250));
+
+  const Bytes jpeg = readFile(sourcePath("tests/data/01 dawn landscape.jpg"));
+  const std::string truncated = write(L"cut.jpg", Bytes(jpeg.begin(), jpeg.begin() + 300));
+  EXPECT_EQ(errorOf([&] { loader_.load(root() + "no such folder\\a.jpg"); }), 76);
+  // A missing file, a folder (an empty entry of the list names one), what no decoder reads.
+  for (const std::string& path : {root() + "missing.jpg", root(), truncated, write(L"e.gif", {})}) {
+    const int code = errorOf([&] { loader_.load(path); });
+    EXPECT_TRUE(code != 0 && code != 76) << path << ": " << code;
+  }
+}
+
+// Indexed pictures drawn at their natural size keep their indices and palette.
+TEST_F(Pictures, AGifShowsItsFirstFrameAndAnEightBitBmpStandsTheRightWayUp) {
+  // The first frame is red, the second blue.
+  PictureRef gif = loader_.load(sourcePath("tests/data/two frames.gif"));
+  EXPECT_EQ(gif->widthHimetric(), himetric(40));
+  EXPECT_EQ(gif->heightHimetric(), himetric(30));
+  const Painted painted = drawn(*gif, {0, 0, 40, 30});
+  EXPECT_EQ(painted.pixel(20, 15), RGB(255, 0, 0));
+
+  // Stored bottom row first: a red row under a green one.
+  Bytes palette(1024, 0);
+  palette[4 + 2] = 200;  // index 1 red: blue, green, red, 0
+  palette[8 + 1] = 180;  // index 2 green
+  const std::string bmp =
+      write(L"rows.bmp", bmpFile(bmpInfo(8, 2, 8), palette, Bytes(8, 1) + Bytes(8, 2)));
+  const Painted rows = drawn(*loader_.load(bmp), {0, 0, 8, 2});
+  EXPECT_EQ(rows.pixel(3, 0), RGB(0, 180, 0));
+  EXPECT_EQ(rows.pixel(3, 1), RGB(200, 0, 0));
+}
+
+// Tags in either byte order, turned without and with swapping the sides, shrunk while decoding
+// or by GDI at the draw: the whole picture lands in the drawn rectangle, the right way round.
+TEST_F(Pictures, LargePhotosStandAsTheirExifOrientationSaysAndShrinkWhole) {
+  const Bytes jpeg = readFile(sourcePath("tests/data/quadrants 3000x1500.jpg"));
+  const struct {
+    uint8_t orientation;  // 0: no Exif block, and decoded at its natural size to be drawn
+    bool bigEndian;
+    int width, height;  // as shown
+    Quadrants shown;
+  } cases[] = {
+      {0, false, 3000, 1500, {kRed, kGreen, kBlue, kWhite}},
+      {3, false, 3000, 1500, {kWhite, kBlue, kGreen, kRed}},  // turned half round
+      {7, true, 1500, 3000, {kWhite, kGreen, kBlue, kRed}},   // mirrored along the other diagonal
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.orientation));
+    const std::string path = write(
+        L"photo.jpg",
+        c.orientation ? test::withApp1(jpeg, test::exifWithOrientation(c.orientation, c.bigEndian))
+                      : jpeg);
+    Extent asked{};
+    PictureRef picture = loader_.load(path, [&](Extent natural) {
+      asked = natural;
+      return c.orientation ? Extent{natural.width / 10, natural.height / 10} : natural;
+    });
+    EXPECT_EQ(picture->widthHimetric(), himetric(c.width));
+    EXPECT_EQ(picture->heightHimetric(), himetric(c.height));
+    EXPECT_NEAR(asked.width, c.width * twipsPerPixel(), 0.5);
+    EXPECT_NEAR(asked.height, c.height * twipsPerPixel(), 0.5);
+    for (int draw = 0; draw < 2; ++draw)
+      expectQuadrants(*picture, {20, 20, 20 + c.width / 10, 20 + c.height / 10}, c.shown);
+  }
+}
+
+// The file is then rewritten with what is not a picture: only the decoded one can succeed.
+TEST_F(Pictures, ADecodedAheadPictureIsUsedWhileByteCountAndLastWriteMatch) {
+  const Bytes bmp = readFile(sourcePath("tests/data/02 meadow.bmp"));
+  const std::string path = write(L"a.bmp", bmp);
+  PreparingLoader preparing(loader_, wicPreparingPlatform());
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(::GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data));
+  auto rewrittenLoad = [&](size_t bytes, DWORD laterBy) {
+    write(L"a.bmp", Bytes(bytes, 'x'));
+    FILETIME time = data.ftLastWriteTime;
+    time.dwHighDateTime += laterBy;
+    UniqueHandle<HANDLE, ::CloseHandle, invalidHandleValue> file(
+        ::CreateFileW(widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                      OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(file && ::SetFileTime(file.get(), nullptr, nullptr, &time));
+    return errorOf([&] { preparing.load(path); });
+  };
+  preparing.prepare(path, {});
+  preparing.waitUntilIdle();
+  EXPECT_EQ(rewrittenLoad(bmp.size(), 0), 0) << "taken for the file decoded ahead";
+  EXPECT_EQ(rewrittenLoad(bmp.size() + 1, 0), 481) << "another byte count";
+  EXPECT_EQ(rewrittenLoad(bmp.size(), 1), 481) << "written later";
+}
+
+double processorMs() {
+  FILETIME created, ended, kernel, user;
+  ::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user);
+  auto ms = [](FILETIME t) {
+    return double(uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime) / 1e4;
+  };
+  return ms(kernel) + ms(user);
+}
+
+// A fresh copy of this executable loads them, so that the peak memory it reads is theirs.
+TEST(HostilePictures, EachBombCostsLittleTimeAndMemory) {
+  wchar_t self[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring quoted = L"\"" + std::wstring(self) + L"\"";
+  UniqueHandleObject child(reinterpret_cast<HANDLE>(_wspawnl(
+      _P_NOWAIT, self, quoted.c_str(), L"--gtest_filter=HostileChild.*", L"--child", nullptr)));
+  // A child that crashed may wait for a debugger under Wine: it is stopped after a minute.
+  DWORD code = 1;
+  if (::WaitForSingleObject(child.get(), 60000) != WAIT_OBJECT_0)
+    ::TerminateProcess(child.get(), code);
+  ::GetExitCodeProcess(child.get(), &code);
+  EXPECT_EQ(code, 0u) << "the child's output above says why";
+}
+
+// A refusal before any decoder allocates, or for an animation its first frame only.
+TEST(HostileChild, LoadsEachBomb) {
+  if (std::string(::GetCommandLineA()).find(" --child") == std::string::npos)
+    GTEST_SKIP() << "runs in a child of HostilePictures";
+  const struct {
+    const char* name;
+    Bytes bytes;
+    int code;
+  } bombs[] = {
+      {"65000 x 65000 in 291 bytes.jpg", jpegFile(65000, 65000, 3, 128), 481},
+      {"400 frames of 2000 x 2000.gif", gifAnimation(2000, 2000, 400), 0},
+  };
+  ScratchFolder scratch(L"qm-hostile-");
+  ComScope com;
+  WicPictureLoader loader;
+  for (const auto& bomb : bombs) {
+    const std::wstring path = scratch.path() + L"\\" + widen(bomb.name);
+    writeFile(path, bomb.bytes);
+    const double processorStart = processorMs();
+    EXPECT_EQ(errorOf([&] { loader.load(narrow(path)); }), bomb.code) << bomb.name;
+    // Processor time, not the wall clock, which other work on a busy machine slows.
+    EXPECT_LT(processorMs() - processorStart, 100) << bomb.name;
+    PROCESS_MEMORY_COUNTERS memory{};
+    ASSERT_TRUE(::K32GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory)));
+    EXPECT_LT(memory.PeakPagefileUsage, 100u << 20) << bomb.name;
+  }
+}
+
+}  // namespace
+}  // namespace qm::win32
