@@ -1,11 +1,13 @@
 """Drives the built screen saver under Xvfb + Wine: start it, look at the screen, send input."""
 import ctypes
 import os
+import re
 import subprocess
 import time
 
 SCREEN_W, SCREEN_H = 1024, 768
 SETTINGS_KEY = r"HKCU\Software\Quillmoor Screen Saver"
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 
 
 def run(*command, **options):
@@ -52,38 +54,41 @@ def wait_until(condition, timeout, step=0.2):
 
 
 class Shot:
-    """A screenshot of the whole X screen as RGB bytes, saved as a picture when given a path."""
+    """A screenshot of the whole X screen, saved as a picture when given a path. An area is
+    (left, top, right, bottom), right and bottom exclusive; none is the whole screen."""
 
     def __init__(self, path=None):
-        self.raw = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
-                                  check=True, capture_output=True).stdout
-        assert len(self.raw) == SCREEN_W * SCREEN_H * 3, "unexpected screenshot size"
+        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                             check=True, capture_output=True).stdout
+        _, width, height, _ = ppm.split(maxsplit=3)  # P6, the size, 255, then the pixels
+        self.width, self.height = int(width), int(height)
+        self.raw = ppm[len(ppm) - self.width * self.height * 3:]
         if path:
-            subprocess.run(["convert", "-size", "%dx%d" % (SCREEN_W, SCREEN_H), "-depth", "8",
-                            "rgb:-", path], input=self.raw, check=True)
+            subprocess.run(["convert", "ppm:-", path], input=ppm, check=True)
 
     def pixel(self, x, y):
-        i = (y * SCREEN_W + x) * 3
+        i = (y * self.width + x) * 3
         return tuple(self.raw[i:i + 3])
 
-    def all_of(self, colour, step=4):
+    def points(self, area, step=1):
+        left, top, right, bottom = area or (0, 0, self.width, self.height)
+        return ((x, y) for y in range(top, bottom, step) for x in range(left, right, step))
+
+    def all_of(self, colour, area=None, step=4):
         """True when every pixel of a grid with the given step has exactly this colour."""
-        return all(self.pixel(x, y) == colour
-                   for y in range(0, SCREEN_H, step) for x in range(0, SCREEN_W, step))
+        return all(self.pixel(x, y) == colour for x, y in self.points(area, step))
 
-    def box_of(self, match, top=0, bottom=SCREEN_H):
-        """Bounding box (left, top, right, bottom; exclusive) of the pixels that match."""
-        xs, ys = [], []
-        for y in range(top, bottom):
-            for x in range(SCREEN_W):
-                if match(self.pixel(x, y)):
-                    xs.append(x)
-                    ys.append(y)
-        return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
+    def box_of(self, match, area=None):
+        """The area that bounds the pixels that match, or None."""
+        found = [(x, y) for x, y in self.points(area) if match(self.pixel(x, y))]
+        if not found:
+            return None
+        xs, ys = zip(*found)
+        return (min(xs), min(ys), max(xs) + 1, max(ys) + 1)
 
 
-def near(colour, tolerance=0):
-    return lambda pixel: all(abs(p - c) <= tolerance for p, c in zip(pixel, colour))
+def exactly(colour):
+    return lambda pixel: pixel == colour
 
 
 def key(*names):
@@ -124,6 +129,19 @@ def store_setting(section, key_name, value):
                     "/d", value, "/f"], check=True, capture_output=True)
 
 
+def set_log_pixels(dpi):
+    """Sets the DPI that Wine programs take when they start (None: the default, 96) and returns
+    the one set before."""
+    before = re.search(r"REG_DWORD\s+0x([0-9a-f]+)",
+                       run("wine", "reg", "query", DESKTOP_KEY, "/v", "LogPixels"))
+    if dpi is None:
+        run("wine", "reg", "delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
+    else:
+        run("wine", "reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
+            "/f", check=True)
+    return int(before.group(1), 16) if before else None
+
+
 def stored_settings():
     """The stored values as {"section\\key": value}, names lower-cased."""
     values, section = {}, None
@@ -138,14 +156,12 @@ def stored_settings():
 
 def visible_windows():
     """The screen saver's visible top-level windows as (title, x, y, width, height)."""
-    found = []
     for window in run("xdotool", "search", "--onlyvisible", "--classname",
                       "quillmoor screen saver.scr").split():
         fields = dict(line.split("=", 1)
                       for line in run("xdotool", "getwindowgeometry", "--shell", window).split())
-        found.append((run("xdotool", "getwindowname", window).rstrip("\n"),
-                      *(int(fields[name]) for name in ("X", "Y", "WIDTH", "HEIGHT"))))
-    return found
+        yield (run("xdotool", "getwindowname", window).rstrip("\n"),
+               *(int(fields[name]) for name in ("X", "Y", "WIDTH", "HEIGHT")))
 
 
 def window_titled(title):
