@@ -1,7 +1,6 @@
 #pragma once
-// An in-memory toolkit that drives the logic natively: a controllable clock, screen, command
-// line, folders and settings, and a record of what the logic did to its windows. It shares the
-// timer and file-list rules with the Win32 toolkit and keeps only what tests look at.
+// An in-memory toolkit that drives the logic natively, with the Win32 toolkit's timer and
+// file-list rules, and a record of what the logic did.
 #include <cctype>
 #include <deque>
 #include <functional>
@@ -29,14 +28,12 @@ class FakeApplication : public Application {
     now.swap(pending_);
     for (auto& event : now) dispatchEvent(*this, event);
   }
-  // Throws ProgramEnded, so that a test sees the program end where it did.
   [[noreturn]] void end() override { throw ProgramEnded{}; }
   int localHour() const override { return hour; }
   int32_t showCursor(bool show) override { return cursorCounter += show ? 1 : -1; }
   void messageBox(const std::string& text, int style, const std::string& title) override {
     messageBoxes.push_back(title + "|" + std::to_string(style) + "|" + text);
   }
-  // Queues an event that the next doEvents delivers.
   void post(std::function<void()> event) { pending_.push_back(std::move(event)); }
 
   bool anotherCopyRuns = false;
@@ -76,7 +73,6 @@ struct FakeShowable : Base {
   bool visible = false, unloaded = false;
 };
 
-// Its events are handed to the test, which delivers them as the user or the system would.
 struct FakeWindow : FakeShowable<Window, WindowEvents> {
   FakeWindow(FakeApplication& application, FakeScreen& display)
       : FakeShowable(application), screen(display) {}
@@ -103,18 +99,17 @@ struct FakeWindow : FakeShowable<Window, WindowEvents> {
 };
 
 struct FakeLabel : Label {
-  explicit FakeLabel(const LabelStyle& style) : text(style.caption), x(style.left), y(style.top) {}
+  explicit FakeLabel(LabelStyle created) : style(std::move(created)) {}
   bool visible() const override { return shown; }
   void setVisible(bool visible) override { shown = visible; }
-  std::string caption() const override { return text; }
-  void setCaption(const std::string& caption) override { text = caption; }
-  float left() const override { return x; }
-  void setLeft(float twips) override { x = twips; }
-  float top() const override { return y; }
-  void setTop(float twips) override { y = twips; }
+  std::string caption() const override { return style.caption; }
+  void setCaption(const std::string& caption) override { style.caption = caption; }
+  float left() const override { return style.left; }
+  void setLeft(float twips) override { style.left = twips; }
+  float top() const override { return style.top; }
+  void setTop(float twips) override { style.top = twips; }
+  LabelStyle style;
   bool shown = false;
-  std::string text;
-  float x, y;
 };
 
 // The files of each folder by path, without a final "\" (a drive's root keeps it).
@@ -136,7 +131,6 @@ inline std::string lower(std::string text) {
   return text;
 }
 
-// The settings dialog's controls.
 struct FakeButton : Button {
   explicit FakeButton(int arrayIndex) : index(arrayIndex) {}
   void setClick(std::function<void(int)> handler) override { clicked = std::move(handler); }
@@ -163,7 +157,6 @@ template <class Base>
 struct FakeChangingList : Base {
   void setChange(std::function<void()> handler) override { change = std::move(handler); }
   void moveTo(const std::string& to) {
-    if (to == current) return;
     current = to;
     if (change) change();
   }
@@ -206,8 +199,7 @@ struct FakeSettingsStore : SettingsStore {
     writes.push_back(application + "/" + section + "/" + key + "=" + value);
     values[lower(application + "/" + section + "/" + key)] = value;
   }
-  // Every write in order, as "application/section/key=value", with the letter case used.
-  std::vector<std::string> writes;
+  std::vector<std::string> writes;  // "application/section/key=value", in the case written
   std::map<std::string, std::string> values;  // by lower-cased "application/section/key"
 };
 
@@ -303,7 +295,6 @@ class FakeToolkit : public Toolkit {
   std::unique_ptr<DirList> createDirList(Dialog&, const Place&) override {
     return kept(dirList, folders, driveDirectories);
   }
-  // Over the process's current directory, the executable's own.
   std::unique_ptr<FileList> createFileListBox(Dialog&, const std::string& pattern,
                                               const Place&) override {
     std::unique_ptr<FileList> list = createFileList(pattern);
