@@ -1,13 +1,17 @@
 #pragma once
 // An in-memory toolkit that drives the logic natively, with the Win32 toolkit's timer and
-// file-list rules, and a record of what the logic did.
+// file-list rules, and a record of what the logic did; and the program run on it.
 #include <cctype>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/slide.h"
+#include "settings/setting_dialog.h"
+#include "tests/error_of.h"
 #include "toolkit/failure.h"
 #include "toolkit/file_names.h"
 #include "toolkit/timer_rule.h"
@@ -343,3 +347,42 @@ class FakeToolkit : public Toolkit {
 };
 
 }  // namespace qm::fake
+
+namespace qm {
+
+// True when the program ended inside the event.
+inline bool ends(const std::function<void()>& event) {
+  try {
+    event();
+  } catch (const ProgramEnded&) {
+    return true;
+  }
+  return false;
+}
+
+// The program as Windows runs it: the show window's load, its show unless load hid it, and the
+// settings dialog in configuration mode. Each call is true when the program ended in it.
+struct Program {
+  bool start(const std::string& arguments) {
+    tk.application.arguments = arguments;
+    slide = std::make_unique<Slide>(tk, [this] {
+      setting = std::make_unique<Setting>(tk);
+      setting->show();
+    });
+    return ends([this] { startProgram(tk, *slide); });
+  }
+  // An action of the user or the system, delivered through the dispatcher as the loop does.
+  bool user(const std::function<void()>& action) {
+    return ends([&] { dispatchEvent(tk.application, action); });
+  }
+  // One tick of Timer1 (0) or Timer2 (1) as the loop delivers it.
+  bool tick(size_t timer) {
+    return ends([&] { tk.timers.at(timer)->tick(); });
+  }
+
+  fake::FakeToolkit tk;
+  std::unique_ptr<Slide> slide;
+  std::unique_ptr<Setting> setting;
+};
+
+}  // namespace qm

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "sound/sound.h"
-#include "tests/unit/program.h"
+#include "tests/fake/fake_toolkit.h"
 
 namespace qm {
 namespace {

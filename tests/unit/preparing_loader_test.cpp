@@ -10,7 +10,6 @@
 #include <map>
 #include <mutex>
 
-#include "tests/error_of.h"
 #include "tests/fake/fake_toolkit.h"
 
 namespace qm {

@@ -1,7 +1,7 @@
 // Start-up: mode selection, the show's set-up from the settings, and the show window's exits.
 #include <gtest/gtest.h>
 
-#include "tests/unit/program.h"
+#include "tests/fake/fake_toolkit.h"
 
 namespace qm {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "tests/unit/program.h"
+#include "tests/fake/fake_toolkit.h"
 #include "toolkit/convert.h"
 #include "toolkit/file_names.h"
 #include "toolkit/int16.h"
