@@ -216,11 +216,9 @@ struct FakePictureLoader : PictureLoader {
   };
   PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override {
     loads.push_back(path);
-    auto failure = failures.find(path);
-    if (failure != failures.end()) throw Failure(failure->second, path);
-    auto found = pictures.find(path);
-    if (found == pictures.end()) throw Failure(ErrorCode::kFileNotFound, path);
-    const auto [width, height] = found->second;
+    if (failures.count(path)) throw Failure(failures.at(path), path);
+    if (!pictures.count(path)) throw Failure(ErrorCode::kFileNotFound, path);
+    const auto [width, height] = pictures.at(path);
     if (drawnSize)
       drawnSizes.push_back(drawnSize({himetricToTwips(static_cast<float>(width)),
                                       himetricToTwips(static_cast<float>(height))}));

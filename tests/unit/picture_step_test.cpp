@@ -55,18 +55,17 @@ TEST_P(Fitting, ShrinksByTheLongerSideOnlyCentresAndTellsTheLoaderTheDrawnSizeAh
   const auto& drawn = onlyDrawing();
   EXPECT_NEAR(drawn.x, g.x, 0.5) << g.name;
   EXPECT_NEAR(drawn.y, g.y, 0.5) << g.name;
-  EXPECT_NEAR(drawn.w, g.w, 0.5) << g.name;
-  EXPECT_NEAR(drawn.h, g.h, 0.5) << g.name;
-  ASSERT_EQ(tk.loader.drawnSizes.size(), 1u);
-  EXPECT_NEAR(tk.loader.drawnSizes[0].width, g.w, 0.5) << g.name;
-  EXPECT_NEAR(tk.loader.drawnSizes[0].height, g.h, 0.5) << g.name;
-  // Asked for ahead, the size is taken for the screen of its step: a worker calls it later.
+  // Drawn, told to the load, and asked for ahead for the screen of its step: one size.
+  std::vector<Extent> sizes = tk.loader.drawnSizes;
+  sizes.push_back({drawn.w, drawn.h});
   tk.display.widthPixels = 800;
   const Extent natural{himetricToTwips(static_cast<float>(himetric(g.width))),
                        himetricToTwips(static_cast<float>(himetric(g.height)))};
-  for (const auto& prepared : tk.loader.preparations) {
-    EXPECT_NEAR(prepared.drawnSize(natural).width, g.w, 0.5) << g.name;
-    EXPECT_NEAR(prepared.drawnSize(natural).height, g.h, 0.5) << g.name;
+  for (const auto& prepared : tk.loader.preparations) sizes.push_back(prepared.drawnSize(natural));
+  ASSERT_EQ(sizes.size(), 4u);
+  for (const Extent& size : sizes) {
+    EXPECT_NEAR(size.width, g.w, 0.5) << g.name;
+    EXPECT_NEAR(size.height, g.h, 0.5) << g.name;
   }
 }
 
@@ -155,48 +154,34 @@ TEST_F(PictureStep, KeyPressDuringTheSoundEndsBeforeThePictureIsDrawn) {
   EXPECT_TRUE(tk.lastWindow->drawn.empty());
 }
 
-class PlaySound : public ::testing::Test {
- protected:
-  void SetUp() override {
-    tk_.resourceReader.sounds[7] = std::vector<uint8_t>(3128, 0x80);
-    tk_.resourceReader.sounds[5] = std::vector<uint8_t>(452, 0x7F);
-  }
-  fake::FakeToolkit tk_;
-  Module1 module_{tk_};
-};
-
-TEST_F(PlaySound, HandsTheBufferItselfWithFlags23YieldsAndARefusalKeepsThePlayingImage) {
-  module_.PlayResourceSound(7);
-  ASSERT_NE(module_.soundBuffer(), nullptr);
-  EXPECT_EQ(*module_.soundBuffer(), tk_.resourceReader.sounds[7]);
-  ASSERT_EQ(tk_.soundOutput.requests.size(), 1u);
-  const uint8_t* playing = tk_.soundOutput.requests[0].image;
-  EXPECT_EQ(playing, module_.soundBuffer()->data());
-  EXPECT_EQ(tk_.soundOutput.requests[0].flags, 23u);
-  EXPECT_EQ(tk_.application.doEventsCalls, 1);
-
-  tk_.soundOutput.refuses = true;  // sound 7 still playing
-  EXPECT_NO_THROW(module_.PlayResourceSound(5));
-  EXPECT_EQ(tk_.application.doEventsCalls, 2);
-  EXPECT_EQ(module_.soundBuffer()->size(), 452u);
-  ASSERT_NE(module_.playingImage(), nullptr);
-  EXPECT_EQ(module_.playingImage()->data(), playing) << "the platform may still read it";
-  EXPECT_EQ(*module_.playingImage(), tk_.resourceReader.sounds[7]);
-}
-
-TEST_F(PlaySound, MissingResourceFailsBeforeTheBufferChangesAFailedBindingAfterIt) {
-  const int code = errorOf([&] { module_.PlayResourceSound(8); });
-  EXPECT_TRUE(code != 0 && code != 76) << code;
-  EXPECT_EQ(module_.soundBuffer(), nullptr) << "empty until a sound is read";
-  module_.PlayResourceSound(5);
-  EXPECT_NE(errorOf([&] { module_.PlayResourceSound(8); }), 0);
-  EXPECT_EQ(*module_.soundBuffer(), tk_.resourceReader.sounds[5]);
-  EXPECT_EQ(tk_.soundOutput.requests.size(), 1u) << "no play request for the missing sound";
-  EXPECT_EQ(tk_.application.doEventsCalls, 1);
-  tk_.soundOutput.bindingFails = true;
-  const int binding = errorOf([&] { module_.PlayResourceSound(7); });
+TEST(PlaySound, HandsItsBufferWithFlags23YieldsKeepsThePlayingImageAndFailsInOrder) {
+  fake::FakeToolkit tk;
+  const std::vector<uint8_t> seven(3128, 0x80), five(452, 0x7F);
+  tk.resourceReader.sounds = {{7, seven}, {5, five}};
+  Module1 module(tk);
+  const int missing = errorOf([&] { module.PlayResourceSound(8); });
+  EXPECT_TRUE(missing != 0 && missing != 76) << missing;
+  EXPECT_EQ(module.soundBuffer(), nullptr) << "empty until a sound is read";
+  module.PlayResourceSound(7);
+  ASSERT_EQ(tk.soundOutput.requests.size(), 1u);
+  const uint8_t* playing = tk.soundOutput.requests[0].image;
+  EXPECT_EQ(playing, module.soundBuffer()->data());
+  EXPECT_EQ(*module.soundBuffer(), seven);
+  EXPECT_EQ(tk.soundOutput.requests[0].flags, 23u);
+  EXPECT_EQ(tk.application.doEventsCalls, 1);
+  tk.soundOutput.refuses = true;  // sound 7 still playing
+  module.PlayResourceSound(5);
+  EXPECT_EQ(tk.application.doEventsCalls, 2);
+  EXPECT_EQ(*module.soundBuffer(), five);
+  EXPECT_EQ(module.playingImage()->data(), playing) << "the platform may still read it";
+  EXPECT_EQ(*module.playingImage(), seven);
+  EXPECT_NE(errorOf([&] { module.PlayResourceSound(8); }), 0);
+  EXPECT_EQ(*module.soundBuffer(), five) << "a missing sound fails before the buffer changes";
+  EXPECT_EQ(tk.soundOutput.requests.size(), 2u);
+  tk.soundOutput.bindingFails = true;
+  const int binding = errorOf([&] { module.PlayResourceSound(7); });
   EXPECT_TRUE(binding != 0 && binding != 76) << binding;
-  EXPECT_EQ(*module_.soundBuffer(), tk_.resourceReader.sounds[7]);
+  EXPECT_EQ(*module.soundBuffer(), seven) << "a failed binding fails after it";
 }
 
 }  // namespace

@@ -108,8 +108,6 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
   } cases[] = {
       {"nothing changed", kA, [](Files&) {}, kA, 1000, "worker"},
       {"file rewritten", kA, [](Files& f) { f.identities[kA].lastWrite = 9; }, kA, 1000, "direct"},
-      {"file replaced by one of another size", kA, [](Files& f) { f.identities[kA].size = 7; }, kA,
-       1000, "direct"},
       {"another entry or folder asked for", kA, [](Files&) {}, kB, 1000, "direct"},
       {"screen changed", kA, [](Files&) {}, kA, 800, "direct"},
       {"file gone", kA, [](Files& f) { f.identities.erase(kA); }, kA, 1000, "error 53"},
