@@ -15,9 +15,6 @@ namespace {
 using namespace test_files;
 using test::exifWithOrientation;
 
-int blockOrientation(const Bytes& block) {
-  return exifBlockOrientation(block.data(), block.size());
-}
 int fileOrientation(const Bytes& file) { return jpegOrientation(file.data(), file.size()); }
 
 // The head of a JPEG as cameras write it: start, the given segments, the scan's header.
@@ -29,7 +26,7 @@ TEST(ExifOrientation, EveryValueInBothByteOrdersAndEveryShortenedBlockOrFileIsRe
   for (bool bigEndian : {false, true}) {
     for (uint16_t value = 1; value <= 8; ++value) {
       const Bytes block = exifWithOrientation(value, bigEndian);
-      EXPECT_EQ(blockOrientation(block), value) << "big-endian " << bigEndian;
+      EXPECT_EQ(exifBlockOrientation(block.data(), block.size()), value) << bigEndian;
       EXPECT_EQ(fileOrientation(jpegHead(kJfif + jpegSegment(0xE1, block))), value);
     }
     const Bytes block = exifWithOrientation(6, bigEndian);
@@ -49,30 +46,13 @@ Bytes patched(Bytes block, size_t at, std::initializer_list<uint8_t> bytes) {
   return block;
 }
 
-TEST(ExifOrientation, MalformedBlocksMeanNoOrientation) {
+TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
   const Bytes sound = exifWithOrientation(6);
   // IFD0 without the orientation links to IFD1 (the thumbnail's, holding one), which links back.
   Bytes looped =
       patched(sound, 28, {0x13}) + Bytes{1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 3, 0, 0, 0, 8, 0, 0, 0};
   looped[40] = 44 - 6;
-  const struct {
-    const char* name;
-    Bytes block;
-  } cases[] = {
-      {"not Exif", patched(sound, 4, {'X'})},
-      {"no byte order", patched(sound, 6, {'X', 'X'})},
-      {"not TIFF", patched(sound, 8, {43})},
-      {"more entries than the block holds", patched(sound, 14, {3})},
-      {"wrong type", patched(sound, 30, {4})},
-      {"two values", patched(sound, 32, {2})},
-      {"value 9", patched(sound, 36, {9})},
-      {"no orientation tag", patched(sound, 28, {0x13})},
-      {"only the thumbnail's", looped},
-  };
-  for (const auto& c : cases) EXPECT_EQ(blockOrientation(c.block), kNoOrientation) << c.name;
-}
-
-TEST(ExifOrientation, SegmentsAreWalkedFromTheStartToTheScanOnly) {
+  auto inFile = [](const Bytes& block) { return jpegHead(jpegSegment(0xE1, block)); };
   const Bytes exif = jpegSegment(0xE1, exifWithOrientation(5));
   const Bytes xmp = jpegSegment(0xE1, {'h', 't', 't', 'p', ':', '/', '/', 0});
   const struct {
@@ -80,6 +60,14 @@ TEST(ExifOrientation, SegmentsAreWalkedFromTheStartToTheScanOnly) {
     Bytes file;
     int orientation;
   } cases[] = {
+      {"no byte order", inFile(patched(sound, 6, {'X', 'X'})), kNoOrientation},
+      {"not TIFF", inFile(patched(sound, 8, {43})), kNoOrientation},
+      {"more entries than the block holds", inFile(patched(sound, 14, {3})), kNoOrientation},
+      {"wrong type", inFile(patched(sound, 30, {4})), kNoOrientation},
+      {"two values", inFile(patched(sound, 32, {2})), kNoOrientation},
+      {"value 9", inFile(patched(sound, 36, {9})), kNoOrientation},
+      {"no orientation tag", inFile(patched(sound, 28, {0x13})), kNoOrientation},
+      {"only the thumbnail's", inFile(looped), kNoOrientation},
       {"after another APP1 and a profile", jpegHead(xmp + jpegSegment(0xE2, Bytes(3000, 7)) + exif),
        5},
       {"only after the scan", jpegHead(kJfif) + exif, kNoOrientation},
