@@ -1,6 +1,5 @@
 #pragma once
-// An in-memory toolkit that drives the logic natively, with the Win32 toolkit's timer and
-// file-list rules, and a record of what the logic did; and the program run on it.
+// An in-memory toolkit recording what the logic did to it, and the program run on it.
 #include <cctype>
 #include <deque>
 #include <functional>

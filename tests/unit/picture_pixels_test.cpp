@@ -1,5 +1,4 @@
-// Pictures turned upright: the Exif orientation read from the file and the pixels turned for
-// it; and the pixels shrunk by area averaging.
+// Pictures turned upright by their Exif orientation, and shrunk by area averaging.
 #include "toolkit/picture_pixels.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// The loader that decodes the next picture ahead: what it hands back, when it loads afresh,
-// and that nobody ever waits for its worker but a load of the very file it is decoding.
+// The loader that decodes ahead: what it hands back, when it loads afresh, and who waits.
 #include "toolkit/preparing_loader.h"
 
 #include <gtest/gtest.h>

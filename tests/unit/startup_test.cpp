@@ -104,12 +104,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BrokenSetUp{"time", "2147484", 101, "Error 6: Overflow"},
                       BrokenSetUp{"time", "-1", 101, "Error 380: Invalid property value"}));
 
-class ShowExits : public ::testing::Test, public Program {
- protected:
-  void SetUp() override { ASSERT_FALSE(start("/s")); }
-};
+class ShowExits : public ::testing::Test, public Program {};
 
 TEST_F(ShowExits, TheSixthMouseMoveUnloadsAndShowsTheCursor) {
+  ASSERT_FALSE(start("/s"));
   for (int i = 0; i < 5; ++i) EXPECT_FALSE(user(tk.lastWindow->events.mouseMove)) << i;
   EXPECT_TRUE(user(tk.lastWindow->events.mouseMove));
   EXPECT_TRUE(tk.lastWindow->unloaded);
@@ -117,6 +115,7 @@ TEST_F(ShowExits, TheSixthMouseMoveUnloadsAndShowsTheCursor) {
 }
 
 TEST_F(ShowExits, AnyCharacterKeyEndsAtOnceWithoutUnload) {
+  ASSERT_FALSE(start("/s"));
   EXPECT_TRUE(user([this] { tk.lastWindow->events.keyPress('a'); }));
   EXPECT_FALSE(tk.lastWindow->unloaded);
   EXPECT_EQ(tk.application.cursorCounter, -1) << "no unload, so the cursor stays hidden";
