@@ -167,21 +167,16 @@ struct FakeChangingList : Base {
   std::function<void()> change;
 };
 
-// "d:" alone means that drive's current directory.
+// "D:" alone means that drive's current directory, here its root.
 struct FakeDirList : FakeChangingList<DirList> {
-  FakeDirList(const FakeFolders& all, const std::map<std::string, std::string>& driveDirectories)
-      : folders(all), drives(driveDirectories) {
-    current = "C:\\Saver";
-  }
+  explicit FakeDirList(const FakeFolders& all) : folders(all) { current = "C:\\Saver"; }
   std::string path() const override { return current; }
   void setPath(const std::string& path) override {
-    std::string full = path.size() == 2 && path[1] == ':' ? drives.at(lower(path)) : path;
-    full = withoutFinalSeparator(full);
+    const std::string full = withoutFinalSeparator(path.size() == 2 ? path + "\\" : path);
     if (!folders.count(full)) throw Failure(ErrorCode::kPathNotFound, path);
     moveTo(full);
   }
   const FakeFolders& folders;
-  const std::map<std::string, std::string>& drives;
 };
 
 struct FakeDriveList : FakeChangingList<DriveList> {
@@ -294,7 +289,7 @@ class FakeToolkit : public Toolkit {
     return kept(driveList);
   }
   std::unique_ptr<DirList> createDirList(Dialog&, const Place&) override {
-    return kept(dirList, folders, driveDirectories);
+    return kept(dirList, folders);
   }
   std::unique_ptr<FileList> createFileListBox(Dialog&, const std::string& pattern,
                                               const Place&) override {
@@ -317,7 +312,6 @@ class FakeToolkit : public Toolkit {
   FakeSoundOutput soundOutput;
   // The executable's own folder, which is also the current directory, exists.
   FakeFolders folders{{"C:\\Saver", {}}};
-  std::map<std::string, std::string> driveDirectories{{"c:", "C:\\Saver"}};
 
   FakeWindow* lastWindow = nullptr;
   std::vector<TimerRule*> timers;  // Timer1, Timer2
