@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <future>
 #include <map>
 #include <mutex>
@@ -19,26 +19,24 @@ using namespace std::chrono_literals;
 const std::string kA = "C:\\p\\a.jpg", kB = "C:\\p\\b.jpg", kBad = "C:\\p\\bad.jpg";
 
 // The files both threads see: a path without an identity is not found, kBad is no picture.
-// The worker's loads can be held until released.
+// The worker's loads wait at the gate while the test holds it.
 struct Files {
-  std::mutex mutex;
-  std::condition_variable changed;
+  std::mutex mutex, gate;
   std::map<std::string, FileIdentity> identities{{kA, {100, 1}}, {kB, {200, 2}}, {kBad, {3, 3}}};
-  bool hold = false, held = false;
-  int workerLoads = 0, directLoads = 0;
+  std::atomic<int> workerLoads{0};
+  int directLoads = 0;
 };
 
 // Shares the files, which the worker's loader may outlive the test by a moment.
 struct FileLoader : PictureLoader {
   FileLoader(std::shared_ptr<Files> all, bool isWorker) : files(std::move(all)), worker(isWorker) {}
   PictureRef load(const std::string& path, const DrawnSize& drawnSize) override {
-    std::unique_lock<std::mutex> lock(files->mutex);
-    ++(worker ? files->workerLoads : files->directLoads);
     if (worker) {
-      files->held = files->hold;
-      files->changed.notify_all();
-      files->changed.wait(lock, [this] { return !files->hold; });
+      ++files->workerLoads;
+      std::lock_guard<std::mutex> pass(files->gate);
     }
+    std::lock_guard<std::mutex> lock(files->mutex);
+    if (!worker) ++files->directLoads;
     if (!files->identities.count(path)) throw Failure(ErrorCode::kFileNotFound, path);
     if (path == kBad) throw Failure(ErrorCode::kInvalidPicture, path);
     if (drawnSize) drawnSize({6000, 4000});
@@ -54,7 +52,6 @@ DrawnSize onScreen(float width) {
 
 class Preparing : public ::testing::Test {
  protected:
-  ~Preparing() override { hold(false); }  // a worker held in a load finishes
   PreparingLoader& loader() {
     if (!loader_) {
       PreparingLoader::Platform platform;
@@ -78,21 +75,18 @@ class Preparing : public ::testing::Test {
     if (error) return "error " + std::to_string(error);
     return files_->directLoads > directLoads ? "direct" : "worker";
   }
-  void hold(bool holding) {
-    std::lock_guard<std::mutex> lock(files_->mutex);
-    files_->hold = holding;
-    files_->changed.notify_all();
-  }
-  // The worker is inside its load of path, held there until hold(false).
+  // The worker is inside its load of path, held there until gate_.unlock().
   void holdWorkerIn(const std::string& path) {
-    hold(true);
+    gate_.lock();
+    const int loads = files_->workerLoads;
     loader().prepare(path, onScreen(1000));
-    std::unique_lock<std::mutex> lock(files_->mutex);
-    ASSERT_TRUE(files_->changed.wait_for(lock, 10s, [this] { return files_->held; }));
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (files_->workerLoads == loads) ASSERT_LT(std::chrono::steady_clock::now(), end);
   }
 
   std::shared_ptr<Files> files_ = std::make_shared<Files>();
   FileLoader direct_{files_, false};
+  std::unique_lock<std::mutex> gate_{files_->gate, std::defer_lock};  // left open at the end
   std::unique_ptr<PreparingLoader> loader_;
 };
 
@@ -128,7 +122,7 @@ TEST_F(Preparing, AFileWrittenWhileTheWorkerReadsItIsNotKept) {
     std::lock_guard<std::mutex> lock(files_->mutex);
     files_->identities[kA].lastWrite = 5;
   }
-  hold(false);
+  gate_.unlock();
   loader().waitUntilIdle();
   EXPECT_EQ(loadedBy(kA), "direct");
 }
@@ -138,7 +132,7 @@ TEST_F(Preparing, ALoadOfTheFileBeingDecodedWaitsForItAndAnyOtherDoesNot) {
   EXPECT_EQ(loadedBy(kB), "direct");  // at once, beside the busy worker
   std::future<std::string> same = std::async(std::launch::async, [&] { return loadedBy(kA); });
   EXPECT_EQ(same.wait_for(200ms), std::future_status::timeout);
-  hold(false);
+  gate_.unlock();
   EXPECT_EQ(same.get(), "worker");
   EXPECT_EQ(files_->directLoads, 1);
 }
@@ -148,7 +142,7 @@ TEST_F(Preparing, OnlyTheLatestRequestIsDecodedAndKeptAndWhatIsReadyIsNotDecoded
   loader().prepare(kBad, onScreen(1000));  // waits behind a
   loader().prepare(kB, onScreen(1000));    // replaces the one waiting
   loader().prepare(kA, onScreen(1000));    // a is being decoded: nothing new
-  hold(false);
+  gate_.unlock();
   loader().waitUntilIdle();
   EXPECT_EQ(loadedBy(kA), "direct") << "superseded by b";
   loader().prepare(kB, onScreen(1000));  // a folder of one picture asks for it again
