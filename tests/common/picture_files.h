@@ -28,7 +28,6 @@ inline Bytes cut(Bytes bytes, size_t length) {
 inline Bytes jpegSegment(uint8_t marker, const Bytes& payload) {
   return Bytes{0xFF, marker} + be16(payload.size() + 2) + payload;
 }
-// One component, or three sampled 4:2:0.
 inline Bytes jpegFrame(uint16_t width, uint16_t height, int components = 1, uint8_t code = 0xC0) {
   return jpegSegment(code, Bytes{8} + be16(height) + be16(width) +
                                (components == 3 ? Bytes{3, 1, 0x22, 0, 2, 0x11, 0, 3, 0x11, 0}
@@ -48,7 +47,6 @@ inline Bytes jpegTables() {
   huffman[18] = 0x10;
   return jpegSegment(0xDB, quantisation) + jpegSegment(0xC4, huffman);
 }
-// A whole file with dataBytes of image data, by default what its blocks need.
 inline Bytes jpegFile(uint16_t width, uint16_t height, int components = 1,
                       size_t dataBytes = SIZE_MAX) {
   if (dataBytes == SIZE_MAX) dataBytes = jpegFlatBytes(width, height, components);
