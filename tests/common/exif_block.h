@@ -1,13 +1,10 @@
 #pragma once
-// Exif blocks made for tests: an APP1 payload ("Exif\0\0" and a TIFF structure) as cameras
-// write it, in either byte order, and the marker segments that carry it in a JPEG.
-#include <algorithm>
-#include <cstdint>
-#include <vector>
+// An Exif block, the APP1 payload "Exif\0\0" and a TIFF structure, as cameras write it.
+#include "tests/common/picture_files.h"
 
 namespace qm::test {
 
-using Bytes = std::vector<uint8_t>;
+using Bytes = test_files::Bytes;
 
 // IFD0 holds a text tag and the orientation. Offsets in the block: 6 byte order, 10 where IFD0
 // is, 14 its count of entries, 28 the orientation entry (30 type, 32 count, 36 value), 40 the
@@ -23,19 +20,9 @@ inline Bytes exifWithOrientation(uint8_t value, bool bigEndian = false) {
   // clang-format on
 }
 
-// A marker segment: 0xFF, the marker, a big-endian length that counts itself, the payload.
-inline Bytes segment(uint8_t marker, const Bytes& payload) {
-  const size_t length = payload.size() + 2;
-  Bytes bytes(payload.size() + 4);
-  bytes[0] = 0xFF, bytes[1] = marker;
-  bytes[2] = static_cast<uint8_t>(length >> 8), bytes[3] = static_cast<uint8_t>(length);
-  std::copy(payload.begin(), payload.end(), bytes.begin() + 4);
-  return bytes;
-}
-
 // jpeg with an APP1 segment holding payload right after its start marker.
 inline Bytes withApp1(Bytes jpeg, const Bytes& payload) {
-  const Bytes app1 = segment(0xE1, payload);
+  const Bytes app1 = test_files::jpegSegment(0xE1, payload);
   jpeg.insert(jpeg.begin() + 2, app1.begin(), app1.end());
   return jpeg;
 }

@@ -13,7 +13,6 @@ inline Bytes operator+(Bytes left, const Bytes& right) {
   left.insert(left.end(), right.begin(), right.end());
   return left;
 }
-// The count low bytes of value, least significant first.
 inline Bytes le(uint64_t value, int count) {
   Bytes out;
   for (int i = 0; i < count; ++i) out.push_back(static_cast<uint8_t>(value >> 8 * i));
@@ -25,12 +24,10 @@ inline Bytes cut(Bytes bytes, size_t length) {
   return bytes;
 }
 
-// ---- JPEG: baseline, with Huffman tables of one one-bit code each (DC difference 0, end of
-// block), so that every 8x8 block is two zero bits: a flat grey picture of any size.
+// ---- JPEG: each Huffman table has one one-bit code, so every 8x8 block is two zero bits.
 inline Bytes jpegSegment(uint8_t marker, const Bytes& payload) {
   return Bytes{0xFF, marker} + be16(payload.size() + 2) + payload;
 }
-// One component, or three sampled 4:2:0.
 inline Bytes jpegFrame(uint16_t width, uint16_t height, int components = 1, uint8_t code = 0xC0) {
   return jpegSegment(code, Bytes{8} + be16(height) + be16(width) +
                                (components == 3 ? Bytes{3, 1, 0x22, 0, 2, 0x11, 0, 3, 0x11, 0}
@@ -50,7 +47,6 @@ inline Bytes jpegTables() {
   huffman[18] = 0x10;
   return jpegSegment(0xDB, quantisation) + jpegSegment(0xC4, huffman);
 }
-// A whole file with dataBytes of image data, by default what its blocks need.
 inline Bytes jpegFile(uint16_t width, uint16_t height, int components = 1,
                       size_t dataBytes = SIZE_MAX) {
   if (dataBytes == SIZE_MAX) dataBytes = jpegFlatBytes(width, height, components);
@@ -61,8 +57,7 @@ inline Bytes jpegFile(uint16_t width, uint16_t height, int components = 1,
 }
 
 // ---- GIF: four colours, 0 red, 1 green, 2 blue, 3 white.
-// The LZW data (2-bit indices) of pixels of one index: the table's entries are runs of 2, 3, ...
-// so the longest run it holds is next - 5; a clear code when all 4096 entries are taken.
+// LZW data of pixels of one index: entries are runs of 2, 3, ..., so the longest is next - 5.
 inline Bytes gifSolidLzw(size_t pixels, uint8_t index) {
   Bytes out;
   uint32_t pending = 0, bits = 0, width = 3, next = 6;
@@ -140,8 +135,7 @@ inline Bytes bmpFile(const Bytes& info, const Bytes& palette, const Bytes& pixel
   return Bytes{'B', 'M'} + le(offset + pixels.size(), 4) + le(0, 4) + le(offset, 4) + info +
          palette + pixels;
 }
-// Run-length coded rows: runs of at most 255 pixels of one index, an end of line after each row
-// and an end of picture after the last.
+// Run-length coded rows of one index, each ended by an end of line, then an end of picture.
 inline Bytes bmpRle8Rows(uint32_t width, uint32_t rows, uint8_t index) {
   Bytes row, out;
   for (uint32_t left = width, run; left > 0; left -= run)

@@ -1,14 +1,16 @@
 #pragma once
-// An in-memory toolkit that drives the logic natively: a controllable clock, screen, command
-// line, folders and settings, and a record of what the logic did to its windows. It shares the
-// timer and file-list rules with the Win32 toolkit and keeps only what tests look at.
+// An in-memory toolkit recording what the logic did to it, and the program run on it.
 #include <cctype>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/slide.h"
+#include "settings/setting_dialog.h"
+#include "tests/error_of.h"
 #include "toolkit/failure.h"
 #include "toolkit/file_names.h"
 #include "toolkit/timer_rule.h"
@@ -29,14 +31,12 @@ class FakeApplication : public Application {
     now.swap(pending_);
     for (auto& event : now) dispatchEvent(*this, event);
   }
-  // Throws ProgramEnded, so that a test sees the program end where it did.
   [[noreturn]] void end() override { throw ProgramEnded{}; }
   int localHour() const override { return hour; }
   int32_t showCursor(bool show) override { return cursorCounter += show ? 1 : -1; }
   void messageBox(const std::string& text, int style, const std::string& title) override {
     messageBoxes.push_back(title + "|" + std::to_string(style) + "|" + text);
   }
-  // Queues an event that the next doEvents delivers.
   void post(std::function<void()> event) { pending_.push_back(std::move(event)); }
 
   bool anotherCopyRuns = false;
@@ -76,7 +76,6 @@ struct FakeShowable : Base {
   bool visible = false, unloaded = false;
 };
 
-// Its events are handed to the test, which delivers them as the user or the system would.
 struct FakeWindow : FakeShowable<Window, WindowEvents> {
   FakeWindow(FakeApplication& application, FakeScreen& display)
       : FakeShowable(application), screen(display) {}
@@ -103,18 +102,17 @@ struct FakeWindow : FakeShowable<Window, WindowEvents> {
 };
 
 struct FakeLabel : Label {
-  explicit FakeLabel(const LabelStyle& style) : text(style.caption), x(style.left), y(style.top) {}
+  explicit FakeLabel(LabelStyle created) : style(std::move(created)) {}
   bool visible() const override { return shown; }
   void setVisible(bool visible) override { shown = visible; }
-  std::string caption() const override { return text; }
-  void setCaption(const std::string& caption) override { text = caption; }
-  float left() const override { return x; }
-  void setLeft(float twips) override { x = twips; }
-  float top() const override { return y; }
-  void setTop(float twips) override { y = twips; }
+  std::string caption() const override { return style.caption; }
+  void setCaption(const std::string& caption) override { style.caption = caption; }
+  float left() const override { return style.left; }
+  void setLeft(float twips) override { style.left = twips; }
+  float top() const override { return style.top; }
+  void setTop(float twips) override { style.top = twips; }
+  LabelStyle style;
   bool shown = false;
-  std::string text;
-  float x, y;
 };
 
 // The files of each folder by path, without a final "\" (a drive's root keeps it).
@@ -136,7 +134,6 @@ inline std::string lower(std::string text) {
   return text;
 }
 
-// The settings dialog's controls.
 struct FakeButton : Button {
   explicit FakeButton(int arrayIndex) : index(arrayIndex) {}
   void setClick(std::function<void(int)> handler) override { clicked = std::move(handler); }
@@ -163,7 +160,6 @@ template <class Base>
 struct FakeChangingList : Base {
   void setChange(std::function<void()> handler) override { change = std::move(handler); }
   void moveTo(const std::string& to) {
-    if (to == current) return;
     current = to;
     if (change) change();
   }
@@ -171,21 +167,16 @@ struct FakeChangingList : Base {
   std::function<void()> change;
 };
 
-// "d:" alone means that drive's current directory.
+// "D:" alone means that drive's current directory, here its root.
 struct FakeDirList : FakeChangingList<DirList> {
-  FakeDirList(const FakeFolders& all, const std::map<std::string, std::string>& driveDirectories)
-      : folders(all), drives(driveDirectories) {
-    current = "C:\\Saver";
-  }
+  explicit FakeDirList(const FakeFolders& all) : folders(all) { current = "C:\\Saver"; }
   std::string path() const override { return current; }
   void setPath(const std::string& path) override {
-    std::string full = path.size() == 2 && path[1] == ':' ? drives.at(lower(path)) : path;
-    full = withoutFinalSeparator(full);
+    const std::string full = withoutFinalSeparator(path.size() == 2 ? path + "\\" : path);
     if (!folders.count(full)) throw Failure(ErrorCode::kPathNotFound, path);
     moveTo(full);
   }
   const FakeFolders& folders;
-  const std::map<std::string, std::string>& drives;
 };
 
 struct FakeDriveList : FakeChangingList<DriveList> {
@@ -206,8 +197,7 @@ struct FakeSettingsStore : SettingsStore {
     writes.push_back(application + "/" + section + "/" + key + "=" + value);
     values[lower(application + "/" + section + "/" + key)] = value;
   }
-  // Every write in order, as "application/section/key=value", with the letter case used.
-  std::vector<std::string> writes;
+  std::vector<std::string> writes;  // "application/section/key=value", in the case written
   std::map<std::string, std::string> values;  // by lower-cased "application/section/key"
 };
 
@@ -220,11 +210,9 @@ struct FakePictureLoader : PictureLoader {
   };
   PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override {
     loads.push_back(path);
-    auto failure = failures.find(path);
-    if (failure != failures.end()) throw Failure(failure->second, path);
-    auto found = pictures.find(path);
-    if (found == pictures.end()) throw Failure(ErrorCode::kFileNotFound, path);
-    const auto [width, height] = found->second;
+    if (failures.count(path)) throw Failure(failures.at(path), path);
+    if (!pictures.count(path)) throw Failure(ErrorCode::kFileNotFound, path);
+    const auto [width, height] = pictures.at(path);
     if (drawnSize)
       drawnSizes.push_back(drawnSize({himetricToTwips(static_cast<float>(width)),
                                       himetricToTwips(static_cast<float>(height))}));
@@ -301,9 +289,8 @@ class FakeToolkit : public Toolkit {
     return kept(driveList);
   }
   std::unique_ptr<DirList> createDirList(Dialog&, const Place&) override {
-    return kept(dirList, folders, driveDirectories);
+    return kept(dirList, folders);
   }
-  // Over the process's current directory, the executable's own.
   std::unique_ptr<FileList> createFileListBox(Dialog&, const std::string& pattern,
                                               const Place&) override {
     std::unique_ptr<FileList> list = createFileList(pattern);
@@ -325,7 +312,6 @@ class FakeToolkit : public Toolkit {
   FakeSoundOutput soundOutput;
   // The executable's own folder, which is also the current directory, exists.
   FakeFolders folders{{"C:\\Saver", {}}};
-  std::map<std::string, std::string> driveDirectories{{"c:", "C:\\Saver"}};
 
   FakeWindow* lastWindow = nullptr;
   std::vector<TimerRule*> timers;  // Timer1, Timer2
@@ -352,3 +338,42 @@ class FakeToolkit : public Toolkit {
 };
 
 }  // namespace qm::fake
+
+namespace qm {
+
+// True when the program ended inside the event.
+inline bool ends(const std::function<void()>& event) {
+  try {
+    event();
+  } catch (const ProgramEnded&) {
+    return true;
+  }
+  return false;
+}
+
+// The program as Windows runs it: the show window's load, its show unless load hid it, and the
+// settings dialog in configuration mode. Each call is true when the program ended in it.
+struct Program {
+  bool start(const std::string& arguments) {
+    tk.application.arguments = arguments;
+    slide = std::make_unique<Slide>(tk, [this] {
+      setting = std::make_unique<Setting>(tk);
+      setting->show();
+    });
+    return ends([this] { startProgram(tk, *slide); });
+  }
+  // An action of the user or the system, delivered through the dispatcher as the loop does.
+  bool user(const std::function<void()>& action) {
+    return ends([&] { dispatchEvent(tk.application, action); });
+  }
+  // One tick of Timer1 (0) or Timer2 (1) as the loop delivers it.
+  bool tick(size_t timer) {
+    return ends([&] { tk.timers.at(timer)->tick(); });
+  }
+
+  fake::FakeToolkit tk;
+  std::unique_ptr<Slide> slide;
+  std::unique_ptr<Setting> setting;
+};
+
+}  // namespace qm

