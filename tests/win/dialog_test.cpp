@@ -42,11 +42,6 @@ class DialogLists : public ::testing::Test {
   Win32Dialog dialog_{app_, "Picture Directory setting ", 5775, 4725};
 };
 
-TEST_F(DialogLists, TheDialogHasTheIconAndNoOwner) {
-  EXPECT_NE(::GetClassLongPtrW(dialog_.handle(), GCLP_HICON), 0u);
-  EXPECT_EQ(::GetWindow(dialog_.handle(), GW_OWNER), nullptr);
-}
-
 TEST_F(DialogLists, DirectoryListMovesAndRaisesItsChangeBeforeReturning) {
   Win32DirList list(dialog_, {210, 720, 2055, 2115});
   Names seen;
@@ -90,7 +85,9 @@ TEST_F(DialogLists, FileListsHoldTheVisibleMatchingFilesByLongNameInNaturalOrder
   EXPECT_EQ(rows(files.handle()), 0);
 }
 
-TEST_F(DialogLists, DriveListNamesTheDrivesAndRaisesItsChange) {
+TEST_F(DialogLists, DriveListNamesTheDrivesAndRaisesItsChangeInADialogWithTheIconAndNoOwner) {
+  EXPECT_NE(::GetClassLongPtrW(dialog_.handle(), GCLP_HICON), 0u);
+  EXPECT_EQ(::GetWindow(dialog_.handle(), GW_OWNER), nullptr);
   Win32DriveList drives(dialog_, {210, 2880, 2055, 315});
   LRESULT present = 0;
   for (DWORD mask = ::GetLogicalDrives(); mask != 0; mask >>= 1) present += mask & 1;
