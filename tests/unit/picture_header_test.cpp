@@ -130,14 +130,6 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
   }
 }
 
-TEST(PictureHeader, AGifsFirstFrameEndsWhereTheSecondBeginsAndIsReadNoFurther) {
-  MemoryFile animation(gifAnimation(120, 90, 400));
-  const PictureHeader header = readPictureHeader(animation);
-  ASSERT_TRUE(header.accepted()) << describe(header.refusal);
-  EXPECT_EQ(header.firstFrameEnd, gifAnimation(120, 90, 1).size() - 1);  // before the trailer
-  EXPECT_LE(animation.furthest, header.firstFrameEnd);
-}
-
 TEST(PictureHeader, TheMemoryBoundAdmitsA100MegapixelPhotoAndNoProductThatWraps) {
   EXPECT_TRUE(decodedSizeFits(11648, 8736));
   EXPECT_FALSE(decodedSizeFits(1ull << 32, 1ull << 32));  // the product wraps to 0

@@ -116,17 +116,6 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
   }
 }
 
-TEST_F(Preparing, AFileWrittenWhileTheWorkerReadsItIsNotKept) {
-  holdWorkerIn(kA);
-  {
-    std::lock_guard<std::mutex> lock(files_->mutex);
-    files_->identities[kA].lastWrite = 5;
-  }
-  gate_.unlock();
-  loader().waitUntilIdle();
-  EXPECT_EQ(loadedBy(kA), "direct");
-}
-
 TEST_F(Preparing, ALoadOfTheFileBeingDecodedWaitsForItAndAnyOtherDoesNot) {
   holdWorkerIn(kA);
   EXPECT_EQ(loadedBy(kB), "direct");  // at once, beside the busy worker
