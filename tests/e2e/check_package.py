@@ -28,6 +28,9 @@ class Download(unittest.TestCase):
         self.assertEqual(sorted(listed), sorted(n for n in self.names if n != "SHA256SUMS"))
         for name, digest in listed.items():
             self.assertEqual(hashlib.sha256(self.files[name]).hexdigest(), digest, name)
+        readme = self.files["README.txt"]  # for Notepad: CRLF line ends
+        self.assertEqual((readme.count(b"\n"), readme[-2:]), (readme.count(b"\r\n"), b"\r\n"))
+        self.assertIn(("Quillmoor Screen Saver " + VERSION).encode(), readme)
 
     def test_executables_are_the_built_ones_stripped_each_of_its_architecture(self):
         for name, tree, machine in ((SCR, "build/win", 0x14C),
@@ -45,12 +48,6 @@ class Download(unittest.TestCase):
             first = at + 24 + optional
             names = [data[first + 40 * i:first + 40 * i + 8] for i in range(sections)]
             self.assertEqual([s for s in names if s.startswith((b".debug", b"/"))], [], name)
-
-    def test_readme_for_notepad_names_the_version(self):
-        text = self.files["README.txt"]
-        self.assertEqual((text.count(b"\n"), text[-2:]), (text.count(b"\r\n"), b"\r\n"))
-        self.assertIn(("Quillmoor Screen Saver " + VERSION).encode(), text)
-
 
 if __name__ == "__main__":
     ROOT = os.path.abspath(sys.argv.pop(1))

@@ -11,8 +11,9 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import run_e2e  # noqa: E402
-from run_e2e import BLACK, SHOTS, WHITE, EndToEnd, make_picture  # noqa: E402
-from saver import Shot, cursor_visible, exactly, key, move_mouse, store_setting, wait_until  # noqa
+from run_e2e import BLACK, WHITE, EndToEnd, make_picture  # noqa: E402
+from saver import (Shot, cursor_visible, exactly, key, move_mouse, run,  # noqa: E402
+                   store_setting, wait_until)
 
 PRIMARY = (0, 0, 1024, 768)
 SECOND = (1024, 0, 1824, 600)
@@ -61,16 +62,18 @@ class ShowOnTwoMonitors(EndToEnd):
         centred = (192, 184, 832, 584)
         self.assertTrue(wait_until(lambda: Shot().box_of(exactly(self.EDGE), PRIMARY) == centred,
                                    25), "no picture centred on the primary monitor")
+        self.assertFalse(cursor_visible(), "the cursor shows over the show")
         shot = Shot()
         self.assertTrue(shot.all_of(background, SECOND, 8), "the second monitor is not covered")
         self.assertTrue(shot.all_of(ROOT_COLOUR, BELOW_SECOND, 8), "covered beyond the monitor")
-        self.assertEqual((shot.pixel(191, 300), shot.pixel(1023, 700)), (background, background))
         return saver
 
-    def test_black_cover_and_a_key_pressed_over_it_ends_the_show(self):
+    def test_black_cover_and_only_a_character_key_pressed_over_it_ends_the_show(self):
         saver = self.start_show(BLACK)
         move_mouse(1400, 300)
-        self.assertFalse(saver.wait_exit(0.5))
+        key("shift", "ctrl", "Left", "F5")
+        run("xdotool", "click", "1")
+        self.assertFalse(saver.wait_exit(1.5), "ended by a key that types nothing, or a click")
         self.assertFalse(cursor_visible(), "the cursor shows over the cover")
         key("a")
         self.assertTrue(saver.wait_exit(10), "a key over the second monitor did not end the show")
@@ -78,8 +81,14 @@ class ShowOnTwoMonitors(EndToEnd):
     def test_white_cover_and_mouse_moves_over_it_count_toward_the_six(self):
         store_setting("Settings", "background", "16777215")
         saver = self.start_show(WHITE)
-        Shot(os.path.join(SHOTS, "two-monitors-white.png"))
-        self.assert_fifth_or_sixth_move_ends(saver, 1100, 100)
+        # The window appearing under the cursor may count as a move: the user's fifth or sixth.
+        for moves in range(1, 7):
+            move_mouse(1100 + 20 * moves, 100 + 15 * moves)
+            if saver.wait_exit(1.0):
+                break
+        self.assertFalse(saver.alive(), "still running after six moves over the second monitor")
+        self.assertIn(moves, (5, 6))
+        self.assertTrue(cursor_visible())
 
 
 def start_xorg(folder):
