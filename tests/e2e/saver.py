@@ -1,7 +1,6 @@
 """Drives the built screen saver under Xvfb + Wine: start it, look at the screen, send input."""
 import ctypes
 import os
-import re
 import subprocess
 import time
 
@@ -121,7 +120,9 @@ def cursor_visible():
 
 
 def reset_settings():
+    """No stored settings, and the default DPI, which a run stopped midway may have left set."""
     run("wine", "reg", "delete", SETTINGS_KEY, "/f")
+    run("wine", "reg", "delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
 
 
 def store_setting(section, key_name, value):
@@ -130,16 +131,9 @@ def store_setting(section, key_name, value):
 
 
 def set_log_pixels(dpi):
-    """Sets the DPI that Wine programs take when they start (None: the default, 96) and returns
-    the one set before."""
-    before = re.search(r"REG_DWORD\s+0x([0-9a-f]+)",
-                       run("wine", "reg", "query", DESKTOP_KEY, "/v", "LogPixels"))
-    if dpi is None:
-        run("wine", "reg", "delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
-    else:
-        run("wine", "reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
-            "/f", check=True)
-    return int(before.group(1), 16) if before else None
+    """Sets the DPI that Wine programs take when they start, until reset_settings."""
+    run("wine", "reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
+        "/f", check=True)
 
 
 def stored_settings():

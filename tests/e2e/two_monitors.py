@@ -1,7 +1,6 @@
-"""End-to-end tests of the show on two monitors. Xvfb gives Wine one monitor only, so these run
-on an Xorg of their own (dummy driver, a primary 1024x768 at (0, 0) and an 800x600 to its right)
-with a Wine prefix of their own. Needs root and the packages of scripts/install-deps.sh.
-Usage: two_monitors.py PATH-TO-SCR"""
+"""The show on two monitors. Xvfb gives Wine one monitor, so these run on an Xorg of their own
+(dummy driver: 1024x768 primary at (0, 0), an 800x600 to its right) with a Wine prefix of their
+own. Needs root and the packages of scripts/install-deps.sh. Usage: two_monitors.py SCR"""
 import os
 import shutil
 import subprocess
@@ -70,9 +69,9 @@ class ShowOnTwoMonitors(EndToEnd):
 
     def test_black_cover_and_only_a_character_key_pressed_over_it_ends_the_show(self):
         saver = self.start_show(BLACK)
+        run("xdotool", "click", "1")  # on the show window
         move_mouse(1400, 300)
         key("shift", "ctrl", "Left", "F5")
-        run("xdotool", "click", "1")
         self.assertFalse(saver.wait_exit(1.5), "ended by a key that types nothing, or a click")
         self.assertFalse(cursor_visible(), "the cursor shows over the cover")
         key("a")

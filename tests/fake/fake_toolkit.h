@@ -160,6 +160,7 @@ template <class Base>
 struct FakeChangingList : Base {
   void setChange(std::function<void()> handler) override { change = std::move(handler); }
   void moveTo(const std::string& to) {
+    if (to == current) return;
     current = to;
     if (change) change();
   }
@@ -351,8 +352,7 @@ inline bool ends(const std::function<void()>& event) {
   return false;
 }
 
-// The program as Windows runs it: the show window's load, its show unless load hid it, and the
-// settings dialog in configuration mode. Each call is true when the program ended in it.
+// The program as Windows runs it; each call is true when the program ended in it.
 struct Program {
   bool start(const std::string& arguments) {
     tk.application.arguments = arguments;

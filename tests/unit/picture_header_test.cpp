@@ -128,6 +128,11 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
     EXPECT_EQ(header.height, c.height) << c.name;
     EXPECT_LT(file.bytesRead, 512u) << c.name << ": more than its header read";
   }
+  // An animation's first frame ends where the second begins, and nothing after it is read.
+  MemoryFile animation(gifAnimation(120, 90, 400));
+  const uint64_t firstFrameEnd = gifAnimation(120, 90, 1).size() - 1;  // before the trailer
+  EXPECT_EQ(readPictureHeader(animation).firstFrameEnd, firstFrameEnd);
+  EXPECT_LE(animation.furthest, firstFrameEnd);
 }
 
 TEST(PictureHeader, TheMemoryBoundAdmitsA100MegapixelPhotoAndNoProductThatWraps) {

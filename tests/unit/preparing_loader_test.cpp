@@ -116,6 +116,14 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
   }
 }
 
+TEST_F(Preparing, AFileWrittenWhileTheWorkerReadsItIsNotKept) {
+  holdWorkerIn(kA);
+  files_->identities[kA].lastWrite = 5;  // the worker waits at the gate: nothing else reads it
+  gate_.unlock();
+  loader().waitUntilIdle();
+  EXPECT_EQ(loadedBy(kA), "direct");
+}
+
 TEST_F(Preparing, ALoadOfTheFileBeingDecodedWaitsForItAndAnyOtherDoesNot) {
   holdWorkerIn(kA);
   EXPECT_EQ(loadedBy(kB), "direct");  // at once, beside the busy worker
