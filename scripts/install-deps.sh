@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian 12, only when something is missing.
-# Wine's 32-bit half goes only on a host that runs i386 programs: elsewhere Debian's wine
-# launcher would pick the 32-bit loader and fail, so the 64-bit Wine alone is installed.
+# Installs what building and testing need on Debian 12, only when something is missing; given
+# package names, only those.
+# Wine's 32-bit half goes only where the tests run the 32-bit .scr (host.sh decides): elsewhere
+# Debian's wine launcher would pick the 32-bit loader and fail, so the 64-bit Wine alone goes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-source "$root/scripts/host.sh"
-packages=(cmake make g++ googletest clang-format
-          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-          wine wine64 xvfb xauth xdotool imagemagick python3 python3-pefile libxfixes3
-          fonts-liberation sox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
-i386=0
-if [[ -z ${QM_TWIN:-} || ${QM_TWIN} == 0 ]] && [[ $QM_ARCH == win32 ]]; then
-  i386=1
-  packages+=(wine32:i386)
+if [[ $# -gt 0 ]]; then
+  packages=("$@")
+else
+  source "$root/scripts/host.sh"
+  packages=(cmake make g++ googletest clang-format
+            g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+            g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+            wine wine64 xvfb xauth xdotool imagemagick python3 python3-pefile libxfixes3
+            fonts-liberation sox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
+  if [[ $QM_ARCH == win32 ]]; then packages+=(wine32:i386); fi
 fi
 missing=()
 for p in "${packages[@]}"; do
@@ -22,7 +23,7 @@ done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 echo "Installing: ${missing[*]}"
 sudo=""; [[ $(id -u) -ne 0 ]] && sudo=sudo
-if [[ $i386 == 1 ]]; then
+if [[ " ${missing[*]}" == *:i386* ]]; then
   dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
 fi
 $sudo apt-get update -q

@@ -7,16 +7,8 @@
 set -euo pipefail
 out=${1:-$(cd "$(dirname "$0")/.." && pwd)/samples}
 from=/usr/share/backgrounds
-packages=(lomiri-wallpapers-16.04 lomiri-wallpapers-20.04 imagemagick)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-  sudo=""; [[ $(id -u) -ne 0 ]] && sudo=sudo
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+"$(dirname "$0")/../scripts/install-deps.sh" lomiri-wallpapers-16.04 lomiri-wallpapers-20.04 \
+  imagemagick
 mkdir -p "$out"
 photo() {  # photo FORMAT:NAME SOURCE OPERATION...
   local target=$1 source=$2
