@@ -9,13 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
 source "$root/scripts/host.sh"
+QM_WINEPREFIX="$root/build/wineprefix-shots"
 source "$root/scripts/wine-env.sh"
-export WINEPREFIX="$root/build/wineprefix-shots"
-if [[ ! -f $WINEPREFIX/system.reg ]]; then
-  echo "Preparing the screenshots' Wine prefix (once, about twenty seconds)..."
-  wine wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
 if [[ ! -f $fonts/marlett.ttf ]]; then
   deb=$(mktemp -d)

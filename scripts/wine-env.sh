@@ -1,10 +1,11 @@
 # Sourced after host.sh: starts a private Xvfb (1024x768, white root) unless USE_DISPLAY is
 # set, and prepares a private Wine prefix of the kind QM_ARCH names (build/wineprefix for
-# win32, build/wineprefix64 for win64). Everything it starts is stopped on exit.
+# win32, build/wineprefix64 for win64, or QM_WINEPREFIX when the caller names one).
+# Everything it starts is stopped on exit.
 root=${root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEARCH=$QM_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [[ $QM_ARCH == win64 ]]; then
-  export WINEPREFIX="$root/build/wineprefix64"
+  export WINEPREFIX=${QM_WINEPREFIX:-$root/build/wineprefix64}
   # Debian's wine launcher prefers the 32-bit loader whenever it is installed; the twin's
   # prefix wants the 64-bit one, so a "wine" of our own comes first on PATH.
   mkdir -p "$root/build/wine64-bin"
@@ -12,7 +13,7 @@ if [[ $QM_ARCH == win64 ]]; then
   chmod +x "$root/build/wine64-bin/wine"
   export PATH="$root/build/wine64-bin:$PATH" WINELOADER=/usr/lib/wine/wine64
 else
-  export WINEPREFIX="$root/build/wineprefix"
+  export WINEPREFIX=${QM_WINEPREFIX:-$root/build/wineprefix}
 fi
 qm_xvfb_pid=""
 qm_cleanup() {
