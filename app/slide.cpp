@@ -4,7 +4,6 @@
 #include <string>
 
 #include "banner/banner.h"
-#include "settings/settings.h"
 #include "show/setup.h"
 #include "show/show_graphics.h"
 #include "toolkit/int16.h"
@@ -86,12 +85,9 @@ void Slide::unload() {
 }
 
 void Slide::activate() {
-  setUpShow(toolkit_, *window_, *file1_, *timer1_);
+  const std::string path = setUpShow(toolkit_, *window_, *file1_, *timer1_);
   // The picture of the first tick is decoded while the interval runs, as every later one is.
-  prepareNextPicture(
-      toolkit_,
-      ReadSetting(toolkit_.settings(), "settings", "path", defaultPicturePath(toolkit_.app())),
-      *file1_, pictureIndex_);
+  prepareNextPicture(toolkit_, path, *file1_, pictureIndex_);
 }
 
 void Slide::timer1Tick() { showGraphics(); }

@@ -6,10 +6,12 @@
 
 namespace qm {
 
-void setUpShow(Toolkit& toolkit, Window& window, FileList& pictures, Timer& slideTimer) {
+std::string setUpShow(Toolkit& toolkit, Window& window, FileList& pictures, Timer& slideTimer) {
   SettingsStore& store = toolkit.settings();
   window.setBackColor(toInt32(ReadSetting(store, "settings", "background", "0")));
-  pictures.setPath(ReadSetting(store, "settings", "path", defaultPicturePath(toolkit.app())));
+  const std::string path =
+      ReadSetting(store, "settings", "path", defaultPicturePath(toolkit.app()));
+  pictures.setPath(path);
   const int16_t count = pictures.listCount();
   if (count > kPicturesForUserInterval) {
     const int32_t seconds = toInt32(ReadSetting(store, "settings", "time", "1000"));
@@ -18,6 +20,7 @@ void setUpShow(Toolkit& toolkit, Window& window, FileList& pictures, Timer& slid
     slideTimer.setInterval(kDefaultSlideInterval);
   }
   slideTimer.setEnabled(true);
+  return path;
 }
 
 }  // namespace qm

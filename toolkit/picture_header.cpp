@@ -44,6 +44,10 @@ struct Refused {
 
 [[noreturn]] void refuse(Refusal why) { throw Refused{why}; }
 
+uint32_t le16(const uint8_t* b) { return uint32_t{b[0]} | uint32_t{b[1]} << 8; }
+uint32_t le32(const uint8_t* b) { return le16(b) | le16(b + 2) << 16; }
+uint32_t be16(const uint8_t* b) { return uint32_t{b[0]} << 8 | b[1]; }
+
 // Bounded reads: a request that would pass the end of the file refuses it as truncated.
 class Reader {
  public:
@@ -61,17 +65,13 @@ class Reader {
   uint32_t be16(uint64_t offset) {
     uint8_t b[2];
     read(offset, 2, b);
-    return uint32_t{b[0]} << 8 | b[1];
+    return qm::be16(b);
   }
 
  private:
   ByteSource& source_;
   uint64_t size_;
 };
-
-uint32_t le16(const uint8_t* b) { return uint32_t{b[0]} | uint32_t{b[1]} << 8; }
-uint32_t le32(const uint8_t* b) { return le16(b) | le16(b + 2) << 16; }
-uint32_t be16(const uint8_t* b) { return uint32_t{b[0]} << 8 | b[1]; }
 
 void judgeSize(uint64_t width, uint64_t height) {
   if (width == 0 || height == 0) refuse(Refusal::kEmpty);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "toolkit/exif_orientation.h"
+
 namespace qm {
 
 AreaShrinker::AreaShrinker(int sourceWidth, int sourceHeight, int width, int height,
@@ -108,7 +110,7 @@ void turnPixels(const uint32_t* source, int width, int height, int orientation, 
     default:
       break;
   }
-  const bool sideways = orientation >= 5 && orientation <= 8;
+  const bool sideways = swapsSides(orientation);
   const ptrdiff_t targetWidth = sideways ? h : w, targetHeight = sideways ? w : h;
   for (ptrdiff_t y = 0; y < targetHeight; ++y) {
     const uint32_t* from = source + origin + y * down;
