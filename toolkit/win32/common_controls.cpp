@@ -2,17 +2,13 @@
 
 #include <commctrl.h>
 
+#include "toolkit/win32/folders.h"
+
 namespace qm::win32 {
 
 namespace {
 
 using InitCommonControlsExCall = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-
-std::wstring folder(UINT(WINAPI* get)(LPWSTR, UINT)) {
-  wchar_t path[MAX_PATH];
-  const UINT length = get(path, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
-}
 
 // True when the active context sends comctl32 somewhere: its manifest names common controls.
 bool redirectsCommonControls() {
@@ -36,12 +32,12 @@ bool buttonsAreVersion6() {
 
 std::vector<ManifestSource> systemManifests() {
   std::vector<ManifestSource> sources;
-  const std::wstring system = folder(::GetSystemDirectoryW);
+  const std::wstring system = systemFolder();
   if (!system.empty()) {
     sources.push_back({system + L"\\shell32.dll", MAKEINTRESOURCEW(124)});
     sources.push_back({system + L"\\uxtheme.dll", MAKEINTRESOURCEW(1)});
   }
-  const std::wstring windows = folder(::GetWindowsDirectoryW);
+  const std::wstring windows = windowsFolder();
   if (!windows.empty()) sources.push_back({windows + L"\\WindowsShell.Manifest", nullptr});
   return sources;
 }
@@ -69,10 +65,7 @@ bool CommonControls6::activate(const ManifestSource& source) {
   // library is loaded by name, not path, so that the active context sends it to version 6.
   UniqueHModule comctl32(redirectsCommonControls() ? ::LoadLibraryW(L"comctl32.dll") : nullptr);
   // Pinned: its classes and hooks outlive any window of ours, so it must never be unloaded.
-  HMODULE pinned = nullptr;
-  if (comctl32)
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                         reinterpret_cast<LPCWSTR>(comctl32.get()), &pinned);
+  if (comctl32) pinModuleOf(comctl32.get());
   if (auto initialise =
           bindFunction<InitCommonControlsExCall>(comctl32.get(), "InitCommonControlsEx")) {
     INITCOMMONCONTROLSEX classes{};

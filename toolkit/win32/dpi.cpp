@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "toolkit/win32/folders.h"
 #include "toolkit/win32/unique_handle.h"
 
 namespace qm::win32 {
@@ -26,11 +27,9 @@ HMODULE user32() { return ::GetModuleHandleW(L"user32.dll"); }
 // shcore.dll (Windows 8.1 on) from the system folder only, kept for the life of the process.
 HMODULE shcore() {
   static const UniqueHModule module = [] {
-    wchar_t folder[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return UniqueHModule();
-    const std::wstring path = std::wstring(folder, length) + L"\\shcore.dll";
-    return UniqueHModule(::LoadLibraryExW(path.c_str(), nullptr, 0));
+    const std::wstring folder = systemFolder();
+    if (folder.empty()) return UniqueHModule();
+    return UniqueHModule(::LoadLibraryExW((folder + L"\\shcore.dll").c_str(), nullptr, 0));
   }();
   return module.get();
 }

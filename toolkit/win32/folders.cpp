@@ -49,4 +49,15 @@ std::wstring currentDirectory() {
   return length > 0 && length < 32768 ? fullPath(std::wstring(buffer, length)) : L"C:\\";
 }
 
+namespace {
+std::wstring folderFrom(UINT(WINAPI* get)(LPWSTR, UINT)) {
+  wchar_t path[MAX_PATH];
+  const UINT length = get(path, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+}  // namespace
+
+std::wstring systemFolder() { return folderFrom(::GetSystemDirectoryW); }
+std::wstring windowsFolder() { return folderFrom(::GetWindowsDirectoryW); }
+
 }  // namespace qm::win32

@@ -10,6 +10,10 @@ bool isFolder(const std::wstring& path);
 std::wstring fullPath(const std::wstring& path);
 // The process's current directory, as a full path.
 std::wstring currentDirectory();
+// The system folder and the Windows folder, or empty when they cannot be read: what the
+// program loads from there it loads by full path, never from beside itself.
+std::wstring systemFolder();
+std::wstring windowsFolder();
 
 // The names of a folder's files (or of its subfolders), hidden and system ones left out, in
 // the order the platform gives them.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "toolkit/failure.h"
+#include "toolkit/win32/folders.h"
 #include "toolkit/win32/text.h"
 
 namespace qm::win32 {
@@ -24,18 +25,15 @@ bool WinmmSoundOutput::play(const uint8_t* image, uint32_t flags) {
   if (!playSound_) {
     // By full path from the system folder: a WINMM.DLL planted beside the screen saver or in
     // the current folder is never loaded.
-    wchar_t system[MAX_PATH];
-    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
-    winmm_.reset(::LoadLibraryW((std::wstring(system) + L"\\WINMM.DLL").c_str()));
+    const std::wstring system = systemFolder();
+    if (system.empty()) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
+    winmm_.reset(::LoadLibraryW((system + L"\\WINMM.DLL").c_str()));
     if (!winmm_) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
     playSound_ = bindFunction<PlayFunction>(winmm_.get(), "sndPlaySoundA");
     if (!playSound_) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");
     // An asynchronous sound plays on a thread of the DLL's own that may not even have started
     // when this object goes: the DLL stays loaded until the process ends.
-    HMODULE pinned = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                         reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(playSound_)), &pinned);
+    pinModuleOf(reinterpret_cast<void*>(playSound_));
   }
   return playSound_(reinterpret_cast<LPCSTR>(image), flags) != FALSE;
 }

@@ -121,4 +121,11 @@ F bindFunction(HMODULE module, const char* name) {
                 : nullptr;
 }
 
+// Keeps the DLL that holds this address loaded until the process ends.
+inline void pinModuleOf(const void* address) {
+  HMODULE pinned = nullptr;
+  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       static_cast<LPCWSTR>(address), &pinned);
+}
+
 }  // namespace qm::win32
