@@ -25,7 +25,6 @@ class Win32Label : public Label {
   void setTop(float twips) override;
 
   RECT pixelRect() const;
-  HFONT font() const { return font_.get(); }
   void draw(HDC dc) const;
 
  private:

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "toolkit/failure.h"
 #include "toolkit/win32/dpi.h"
@@ -115,8 +114,6 @@ WicPicture::WicPicture(UniqueHBitmap bitmap, int bitmapWidth, int bitmapHeight, 
     : bitmap_(std::move(bitmap)),
       bitmapWidth_(bitmapWidth),
       bitmapHeight_(bitmapHeight),
-      width_(widthPixels),
-      height_(heightPixels),
       widthHimetric_(toHimetric(widthPixels, dpi)),
       heightHimetric_(toHimetric(heightPixels, dpi)) {}
 
@@ -178,7 +175,7 @@ PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& draw
     throw Failure(ErrorCode::kInvalidPicture, path);
   // A JPEG stored on its side stands upright: its natural and drawn sizes are as it is shown,
   // and turned back to the stored orientation for decoding.
-  const int orientation = pictureOrientation(*decoder.Get(), *frame.Get(), wide);
+  const int orientation = pictureOrientation(file, *frame.Get());
   const SIZE natural =
       turnedSize({static_cast<LONG>(width), static_cast<LONG>(height)}, orientation);
   const SIZE drawn = turnedSize(drawnPixels(drawnSize, natural.cx, natural.cy), orientation);

@@ -17,8 +17,6 @@ class WicPicture : public Picture {
              int heightPixels, int dpi);
   int32_t widthHimetric() const override { return widthHimetric_; }
   int32_t heightHimetric() const override { return heightHimetric_; }
-  int widthPixels() const { return width_; }
-  int heightPixels() const { return height_; }
   // Draws the whole picture into target. At its natural size it is copied pixel for pixel;
   // shrunk or stretched it is resampled once with GDI's halftone filter, and only that copy,
   // at the size it is drawn, is kept: a large picture does not hold its full size in memory.
@@ -28,8 +26,6 @@ class WicPicture : public Picture {
   mutable UniqueHBitmap bitmap_;
   mutable int bitmapWidth_;
   mutable int bitmapHeight_;
-  int width_;
-  int height_;
   int32_t widthHimetric_;
   int32_t heightHimetric_;
 };

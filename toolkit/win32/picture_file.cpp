@@ -83,6 +83,15 @@ PictureFile::PictureFile(IWICImagingFactory& factory, const std::wstring& wide,
   if (FAILED(result)) refuse("cannot be read");
 }
 
+std::vector<uint8_t> PictureFile::head(DWORD bytes) const {
+  std::vector<uint8_t> out(bytes);
+  OVERLAPPED start{};  // from offset 0, wherever the decoder has read to
+  DWORD got = 0;
+  if (!::ReadFile(file_.get(), out.data(), bytes, &got, &start)) got = 0;
+  out.resize(got);
+  return out;
+}
+
 const GUID& PictureFile::container() const {
   switch (header_.format) {
     case PictureFormat::kBmp:

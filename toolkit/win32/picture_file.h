@@ -28,6 +28,8 @@ class PictureFile {
   const GUID& container() const;
   // What that decoder is to read; valid for as long as this object lives.
   IStream* stream() const { return stream_.Get(); }
+  // The first bytes of the file (fewer when it is shorter), read through the handle kept open.
+  std::vector<uint8_t> head(DWORD bytes) const;
 
  private:
   // Kept open, sharing reading only, so that the file cannot change between the check of its

@@ -10,6 +10,7 @@
 #include "toolkit/exif_orientation.h"
 #include "toolkit/failure.h"
 #include "toolkit/picture_pixels.h"
+#include "toolkit/win32/picture_file.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -35,28 +36,14 @@ int orientationFromWic(IWICBitmapFrameDecode& frame) {
   return orientation;
 }
 
-int orientationFromFileHead(const std::wstring& path) {
-  // CreateFileW fails with INVALID_HANDLE_VALUE, not null.
-  using UniqueFile = UniqueHandle<HANDLE, ::CloseHandle, invalidHandleValue>;
-  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return kNoOrientation;
-  std::vector<uint8_t> head(kHeadBytes);
-  DWORD read = 0;
-  if (!::ReadFile(file.get(), head.data(), kHeadBytes, &read, nullptr)) return kNoOrientation;
-  return jpegOrientation(head.data(), read);
-}
-
 }  // namespace
 
-int pictureOrientation(IWICBitmapDecoder& decoder, IWICBitmapFrameDecode& frame,
-                       const std::wstring& path) {
-  GUID format{};
-  if (FAILED(decoder.GetContainerFormat(&format)) || format != GUID_ContainerFormatJpeg)
-    return kNoOrientation;
+int pictureOrientation(const PictureFile& file, IWICBitmapFrameDecode& frame) {
+  if (file.header().format != PictureFormat::kJpeg) return kNoOrientation;
   const int fromWic = orientationFromWic(frame);
-  return fromWic >= 0 ? fromWic : orientationFromFileHead(path);
+  if (fromWic >= 0) return fromWic;
+  const std::vector<uint8_t> head = file.head(kHeadBytes);
+  return jpegOrientation(head.data(), head.size());
 }
 
 SIZE turnedSize(SIZE size, int orientation) {

@@ -10,11 +10,12 @@
 
 namespace qm::win32 {
 
+class PictureFile;
+
 // The Exif orientation of a JPEG (1 to 8), or kNoOrientation for another format or a JPEG
 // without a readable one: WIC's metadata reader where it answers, else our own reader of the
 // head of the file (Wine's JPEG decoder offers no metadata).
-int pictureOrientation(IWICBitmapDecoder& decoder, IWICBitmapFrameDecode& frame,
-                       const std::wstring& path);
+int pictureOrientation(const PictureFile& file, IWICBitmapFrameDecode& frame);
 
 // A size as shown after turning for orientation: the sides swap for 5 to 8. Its own inverse.
 SIZE turnedSize(SIZE size, int orientation);
