@@ -24,6 +24,17 @@ std::vector<std::wstring> subfolders(const std::wstring& folder) {
   return wide;
 }
 
+// Refills a list box without drawing it row by row; selection -1 selects nothing.
+void refill(HWND box, const std::vector<std::wstring>& rows, LRESULT selection = -1) {
+  ::SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+  ::SendMessageW(box, LB_RESETCONTENT, 0, 0);
+  for (const std::wstring& row : rows)
+    ::SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+  if (selection >= 0) ::SendMessageW(box, LB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+  ::SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(box, nullptr, TRUE);
+}
+
 }  // namespace
 
 // --- Simple controls --------------------------------------------------------------------------
@@ -95,9 +106,7 @@ Win32DriveList::Win32DriveList(Win32Dialog& dialog, const Place& place)
   drive_ = current.size() >= 2 && current[1] == L':'
                ? narrow(std::wstring{static_cast<wchar_t>(std::towlower(current[0])), L':'})
                : std::string();
-  auto at = std::find(drives_.begin(), drives_.end(), drive_);
-  if (at != drives_.end())
-    ::SendMessageW(combo_.handle(), CB_SETCURSEL, static_cast<WPARAM>(at - drives_.begin()), 0);
+  selectShownDrive();
   dialog.onCommand(combo_.handle(), [this](WORD code) {
     if (code != CBN_SELCHANGE) return;
     const LRESULT chosen = ::SendMessageW(combo_.handle(), CB_GETCURSEL, 0, 0);
@@ -111,10 +120,14 @@ void Win32DriveList::setDrive(const std::string& drive) {
   for (char& c : chosen) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (chosen == drive_) return;
   drive_ = chosen;
+  selectShownDrive();
+  if (change_) change_();
+}
+
+void Win32DriveList::selectShownDrive() {
   auto at = std::find(drives_.begin(), drives_.end(), drive_);
   if (at != drives_.end())
     ::SendMessageW(combo_.handle(), CB_SETCURSEL, static_cast<WPARAM>(at - drives_.begin()), 0);
-  if (change_) change_();
 }
 
 // --- Directory list --------------------------------------------------------------------------
@@ -182,13 +195,9 @@ void Win32DirList::fill() {
     if (child.back() != L'\\') child += L'\\';
     entries_.push_back({child + name, name, depth, false});
   }
-  ::SendMessageW(box_.handle(), WM_SETREDRAW, FALSE, 0);
-  ::SendMessageW(box_.handle(), LB_RESETCONTENT, 0, 0);
-  for (const Entry& entry : entries_)
-    ::SendMessageW(box_.handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.name.c_str()));
-  ::SendMessageW(box_.handle(), LB_SETCURSEL, current, 0);
-  ::SendMessageW(box_.handle(), WM_SETREDRAW, TRUE, 0);
-  ::InvalidateRect(box_.handle(), nullptr, TRUE);
+  std::vector<std::wstring> rows;
+  for (const Entry& entry : entries_) rows.push_back(entry.name);
+  refill(box_.handle(), rows, static_cast<LRESULT>(current));
 }
 
 void Win32DirList::draw(const DRAWITEMSTRUCT& item) const {
@@ -244,13 +253,9 @@ void Win32FileListBox::setPattern(const std::string& pattern) {
 }
 
 void Win32FileListBox::fill() {
-  ::SendMessageW(box_.handle(), WM_SETREDRAW, FALSE, 0);
-  ::SendMessageW(box_.handle(), LB_RESETCONTENT, 0, 0);
-  for (int16_t i = 0; i < files_.listCount(); ++i)
-    ::SendMessageW(box_.handle(), LB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(widen(files_.list(i)).c_str()));
-  ::SendMessageW(box_.handle(), WM_SETREDRAW, TRUE, 0);
-  ::InvalidateRect(box_.handle(), nullptr, TRUE);
+  std::vector<std::wstring> rows;
+  for (int16_t i = 0; i < files_.listCount(); ++i) rows.push_back(widen(files_.list(i)));
+  refill(box_.handle(), rows);
 }
 
 }  // namespace qm::win32

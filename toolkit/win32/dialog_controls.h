@@ -59,6 +59,8 @@ class Win32DriveList : public DriveList {
   HWND handle() const { return combo_.handle(); }
 
  private:
+  void selectShownDrive();
+
   DialogControl combo_;
   std::vector<std::string> drives_;
   std::string drive_;
