@@ -1,6 +1,5 @@
 # The Windows build: the Win32 toolkit, the screen saver itself and the tests that run under Wine.
 set(QM_WIN32_LIBS gdi32 user32 advapi32 ole32 windowscodecs uuid)
-set(QM_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 add_library(qm_win32 STATIC
   toolkit/win32/application.cpp
@@ -25,6 +24,8 @@ add_library(qm_win32 STATIC
   toolkit/win32/window_base.cpp
 )
 target_link_libraries(qm_win32 PUBLIC qm_logic ${QM_WIN32_LIBS})
+# Every program on the toolkit links the C and C++ runtimes in: it needs no DLL beside it.
+target_link_options(qm_win32 INTERFACE -static -static-libgcc -static-libstdc++)
 target_compile_definitions(qm_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                            _WIN32_WINNT=0x0601)
 target_compile_options(qm_win32 PRIVATE ${QM_WARNINGS})
@@ -38,7 +39,7 @@ add_executable(screen_saver WIN32 app/win32/main.cpp ${QM_RESOURCES})
 set_target_properties(screen_saver PROPERTIES OUTPUT_NAME "Quillmoor Screen Saver" SUFFIX ".scr")
 target_link_libraries(screen_saver PRIVATE qm_win32)
 # Stripped (-s): what users download carries no debug sections or symbol table.
-target_link_options(screen_saver PRIVATE ${QM_STATIC_LINK} -s)
+target_link_options(screen_saver PRIVATE -s)
 target_compile_options(screen_saver PRIVATE ${QM_WARNINGS})
 
 # The sample pictures go beside the executable: the show's default folder is its own.
@@ -67,9 +68,7 @@ add_executable(win_tests
   tests/win/display_test.cpp
 )
 target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(win_tests PRIVATE shell32)
-target_link_libraries(win_tests PRIVATE qm_win32 gtest_main)
-target_link_options(win_tests PRIVATE ${QM_STATIC_LINK})
+target_link_libraries(win_tests PRIVATE qm_win32 gtest_main shell32)
 target_compile_options(win_tests PRIVATE ${QM_WARNINGS})
 add_test(NAME win_tests COMMAND win_tests)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 600 LABELS wine)
@@ -98,5 +97,4 @@ set_tests_properties(e2e_two_monitors PROPERTIES TIMEOUT 300 LABELS wine)
 # The benchmark of the show on large photos (scripts/bench.sh builds and runs it); not a test.
 add_executable(tick_bench EXCLUDE_FROM_ALL tools/bench/tick_bench.cpp)
 target_link_libraries(tick_bench PRIVATE qm_win32 psapi)
-target_link_options(tick_bench PRIVATE ${QM_STATIC_LINK})
 target_compile_options(tick_bench PRIVATE ${QM_WARNINGS})
