@@ -28,11 +28,10 @@ if [[ -n ${DISPLAY:-} ]] && xdotool getdisplaygeometry >/dev/null 2>&1; then
 fi
 if [[ -n $hour ]]; then
   # Wine takes zone names, not POSIX TZ strings: the whole-hour Etc zone whose local time now
-  # has that hour. Etc/GMT-5 is five hours ahead of UTC; they run from -14 to +12.
-  offset=$(( (hour - 10#$(date -u +%H) + 24) % 24 ))
-  ((offset > 14)) && offset=$((offset - 24))
+  # has that hour, as the end-to-end tests choose it.
   export TZ
-  TZ=$(printf 'Etc/GMT%+d' $((-offset)))
+  TZ=$(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import saver
+print(saver.zone_for_hour(int(sys.argv[2])))' "$root/tests/e2e" "$hour")
   echo "Local clock at $hour o'clock ($TZ)."
 fi
 source "$root/scripts/wine-env.sh"
