@@ -4,15 +4,15 @@
 
 namespace qm {
 
-// The memory bound. A picture is kept decoded at 4 bytes per pixel (the 32-bit bitmap that is
-// drawn from), and while it decodes the decoder may hold a copy of its own of up to as much (an
-// RLE bitmap decodes to 32 bits a pixel, a JPEG to 24). 512 MiB is 134 million pixels: a
-// 100-megapixel camera picture (11648 x 8736, 407 MB) fits with room to spare, and both copies
-// of the largest picture allowed (1 GiB) still fit, if only just, in the 2 GiB of address space
-// of the shipped 32-bit program. A 65000 x 65000 JPEG would take 16 GB; the few real pictures
-// between the two are panoramas, and a refused picture costs one skipped tick.
+// The memory bound. While a picture decodes, the decoder holds buffers of its own: the whole
+// picture at its own depth (3 bytes a pixel for a colour JPEG, 4 for an RLE bitmap), and for a
+// JPEG of several scans every coefficient (2 bytes a sample). What the show keeps is at most the
+// screen's size. 600 MiB lets a 100-megapixel camera photo decode (11648 x 8736, 4:2:0: 305 MB
+// of pixels, and as much again of coefficients when progressive) and keeps the peak of the
+// shipped 32-bit program under 700 MB, well inside its address space. The few real pictures
+// beyond it are panoramas, and a refused picture costs one skipped tick.
 bool decodedSizeFits(uint64_t width, uint64_t height) {
-  constexpr uint64_t kMostPixels = kLargestDecodedBytes / 4;
+  constexpr uint64_t kMostPixels = kLargestDecodeBytes / 4;
   return width <= kMostPixels && height <= kMostPixels && width * height <= kMostPixels;
 }
 
@@ -32,6 +32,8 @@ const char* describe(Refusal refusal) {
       return "declares a picture too large to decode";
     case Refusal::kTooFewBytes:
       return "too short for the picture it declares";
+    case Refusal::kUnsupported:
+      return "coded in a way no decoder here reads";
   }
   return "refused";
 }
@@ -78,6 +80,16 @@ void judgeSize(uint64_t width, uint64_t height) {
   if (!decodedSizeFits(width, height)) refuse(Refusal::kTooLarge);
 }
 
+PictureHeader judged(PictureFormat format, uint64_t width, uint64_t height, uint64_t decodeBytes) {
+  if (decodeBytes > kLargestDecodeBytes) refuse(Refusal::kTooLarge);
+  PictureHeader header;
+  header.format = format;
+  header.width = static_cast<uint32_t>(width);
+  header.height = static_cast<uint32_t>(height);
+  header.decodeBytes = decodeBytes;
+  return header;
+}
+
 uint64_t ceilDiv(uint64_t value, uint64_t by) { return (value + by - 1) / by; }
 
 // ---- JPEG ---------------------------------------------------------------------------------------
@@ -94,44 +106,75 @@ bool isFrameMarker(uint8_t code) {
   return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
 }
 
-PictureHeader readJpegFrame(Reader& file, uint8_t code, uint64_t at, uint32_t length) {
+// The code of the next marker that has a segment; at moves to its length. A marker is FF, any
+// fill FFs, then a code other than 00 (FF 00 outside image data is stray).
+uint8_t nextSegment(Reader& file, uint64_t& at, uint64_t& scanned) {
+  for (;;) {
+    uint8_t previous = 0, code = file.byte(at++);
+    while (previous != 0xFF || code == 0xFF || code == 0x00) {
+      if (++scanned > kMostJpegScannedBytes) refuse(Refusal::kMalformed);
+      previous = code;
+      code = file.byte(at++);
+    }
+    if ((code < 0xD0 || code > 0xD7) && code != 0x01) return code;  // not a marker on its own
+  }
+}
+
+struct JpegFrame {
+  uint32_t width, height, components;
+  uint64_t blocks = 0;            // 8x8 blocks of all components
+  uint64_t coefficientBytes = 0;  // what a decoder holding every block takes (2 bytes a sample)
+};
+
+JpegFrame readJpegFrame(Reader& file, uint8_t code, uint64_t at, uint32_t length) {
   uint8_t frame[8 + 3 * 255];
   if (length < 8) refuse(Refusal::kMalformed);
   file.read(at, 8, frame);
-  const uint32_t height = be16(frame + 3), width = be16(frame + 5), components = frame[7];
-  if (components == 0 || length != 8 + 3 * components) refuse(Refusal::kMalformed);
-  file.read(at + 8, 3 * components, frame + 8);
+  JpegFrame read{be16(frame + 5), be16(frame + 3), frame[7]};
+  if (read.components == 0 || length != 8 + 3 * read.components) refuse(Refusal::kMalformed);
+  file.read(at + 8, 3 * read.components, frame + 8);
   uint32_t mostH = 1, mostV = 1;
-  for (uint32_t c = 0; c < components; ++c) {
+  for (uint32_t c = 0; c < read.components; ++c) {
     const uint32_t h = frame[9 + 3 * c] >> 4, v = frame[9 + 3 * c] & 15;
     if (h < 1 || h > 4 || v < 1 || v > 4) refuse(Refusal::kMalformed);
     mostH = h > mostH ? h : mostH;
     mostV = v > mostV ? v : mostV;
   }
   // A height of zero defers it to a DNL segment after the first scan, which decoders refuse too.
-  judgeSize(width, height);
-
-  // Least bytes, Huffman-coded frames: every 8x8 block of every component begins with the
-  // Huffman code of its DC difference (in a sequential scan, or in the first DC scan of a
-  // progressive one), and a Huffman code is at least one bit long. A component sampled h/hmax,
-  // v/vmax is ceil(ceil(W h / hmax) / 8) x ceil(ceil(H v / vmax) / 8) blocks, so the file holds
-  // at least one bit per block. That is 1/64 bit per pixel and less, where real photos spend 0.5
-  // to 5 bits: a 100-megapixel 4:2:0 photo needs 293 KB by this rule and is 20 to 50 MB.
-  // Arithmetic coding can code a flat block in far less than a bit: for it, the memory bound only.
-  if (code < 0xC8) {
-    uint64_t blocks = 0;
-    for (uint32_t c = 0; c < components; ++c) {
-      const uint32_t h = frame[9 + 3 * c] >> 4, v = frame[9 + 3 * c] & 15;
-      blocks += ceilDiv(ceilDiv(uint64_t{width} * h, mostH), 8) *
-                ceilDiv(ceilDiv(uint64_t{height} * v, mostV), 8);
-    }
-    if (file.size() < ceilDiv(blocks, 8)) refuse(Refusal::kTooFewBytes);
+  judgeSize(read.width, read.height);
+  // Arithmetic coding: Windows' own decoder does not read it, and a flat block can take far
+  // less than a bit, so no least-bytes rule would hold.
+  if (code > 0xC8) refuse(Refusal::kUnsupported);
+  // A component sampled h/hmax, v/vmax is ceil(W h / hmax / 8) x ceil(H v / vmax / 8) blocks;
+  // a decoder keeping them all rounds each side up to whole units of h and v blocks.
+  for (uint32_t c = 0; c < read.components; ++c) {
+    const uint32_t h = frame[9 + 3 * c] >> 4, v = frame[9 + 3 * c] & 15;
+    const uint64_t across = ceilDiv(uint64_t{read.width} * h, mostH * 8),
+                   down = ceilDiv(uint64_t{read.height} * v, mostV * 8);
+    read.blocks += across * down;
+    read.coefficientBytes += ceilDiv(across, h) * h * ceilDiv(down, v) * v * 128;
   }
-  PictureHeader header;
-  header.format = PictureFormat::kJpeg;
-  header.width = width;
-  header.height = height;
-  return header;
+  // Least bytes: every block begins with the Huffman code of its DC difference (in a sequential
+  // scan, or in the first DC scan of a progressive one), at least one bit long. That is 1/64 bit
+  // per pixel and less, where real photos spend 0.5 to 5 bits: a 100-megapixel 4:2:0 photo
+  // needs 293 KB by this rule and is 20 to 50 MB.
+  if (file.size() < ceilDiv(read.blocks, 8)) refuse(Refusal::kTooFewBytes);
+  return read;
+}
+
+// The components of the first scan from at on; 0 when no scan header can be read.
+uint32_t firstScanComponents(Reader& file, uint64_t at, uint64_t scanned) {
+  try {
+    for (int segments = 0; segments < kMostJpegSegments; ++segments) {
+      const uint8_t code = nextSegment(file, at, scanned);
+      if (code == 0xDA) return file.byte(at + 2);
+      const uint32_t length = file.be16(at);
+      if (code == 0xD9 || length < 2) return 0;
+      at += length;
+    }
+  } catch (const Refused&) {
+  }
+  return 0;
 }
 
 // Walks the segments after the start marker to the first frame header. Every step moves forward
@@ -139,20 +182,26 @@ PictureHeader readJpegFrame(Reader& file, uint8_t code, uint64_t at, uint32_t le
 PictureHeader readJpeg(Reader& file) {
   uint64_t at = 2, scanned = 0;
   for (int segments = 0; segments < kMostJpegSegments; ++segments) {
-    // A marker: FF, any fill FFs, then a code other than 00 (FF 00 outside image data is stray).
-    uint8_t previous = 0, code = file.byte(at++);
-    while (previous != 0xFF || code == 0xFF || code == 0x00) {
-      if (++scanned > kMostJpegScannedBytes) refuse(Refusal::kMalformed);
-      previous = code;
-      code = file.byte(at++);
-    }
-    if ((code >= 0xD0 && code <= 0xD7) || code == 0x01) continue;  // markers without a segment
+    const uint8_t code = nextSegment(file, at, scanned);
     // Another start, the end or image data before any frame header.
     if (code == 0xD8 || code == 0xD9 || code == 0xDA) refuse(Refusal::kMalformed);
     const uint32_t length = file.be16(at);
     if (length < 2) refuse(Refusal::kMalformed);
-    if (isFrameMarker(code)) return readJpegFrame(file, code, at, length);
-    at += length;
+    if (!isFrameMarker(code)) {
+      at += length;
+      continue;
+    }
+    const JpegFrame frame = readJpegFrame(file, code, at, length);
+    // The decoder writes the whole picture, grey or 3 or 4 channels; a progressive frame, or
+    // one whose first scan leaves components for later ones, has it keep every coefficient.
+    const uint64_t pixels = uint64_t{frame.width} * frame.height;
+    const uint64_t channels = frame.components == 1  ? 1
+                              : frame.components < 3 ? 3
+                                                     : frame.components;
+    const bool everyBlockKept = code == 0xC2 || code == 0xC6 ||
+                                firstScanComponents(file, at + length, scanned) < frame.components;
+    return judged(PictureFormat::kJpeg, frame.width, frame.height,
+                  pixels * channels + (everyBlockKept ? frame.coefficientBytes : 0));
   }
   refuse(Refusal::kMalformed);
 }
@@ -181,13 +230,17 @@ PictureHeader readGif(Reader& file) {
   // The logical screen holds no pixels of its own, but a decoder may build the frame on it.
   if (!decodedSizeFits(le16(screen), le16(screen + 2))) refuse(Refusal::kTooLarge);
   uint64_t at = 13 + paletteBytes(screen[4]);
+  PictureHeader::Span screenSpan{0, at}, control;
   for (;;) {
     const uint8_t introducer = file.byte(at);
     if (introducer == 0x21) {  // extension: label, then sub-blocks
-      at = skipSubBlocks(file, at + 2).end;
+      const uint64_t end = skipSubBlocks(file, at + 2).end;
+      if (file.byte(at + 1) == 0xF9) control = {at, end};  // graphic control: the last one counts
+      at = end;
       continue;
     }
     if (introducer != 0x2C) refuse(Refusal::kMalformed);  // the trailer, or junk, before any image
+    const uint64_t imageStart = at;
     uint8_t image[9];
     file.read(at + 1, 9, image);
     const uint32_t width = le16(image + 4), height = le16(image + 6);
@@ -201,13 +254,15 @@ PictureHeader readGif(Reader& file) {
     // 4096 pixels per 12 bits, about 2731 per byte of image data, whatever the widths. No encoder
     // gets near it: a flat 2000 x 2000 frame, the best case, takes 3.7 KB; this asks 1.5 KB.
     if (uint64_t{width} * height * 12 > data.dataBytes * 8 * 4096) refuse(Refusal::kTooFewBytes);
-    // The first frame is copied to memory whole: it counts against the same bound.
-    if (data.end > kLargestDecodedBytes) refuse(Refusal::kTooLarge);
-    PictureHeader header;
-    header.format = PictureFormat::kGif;
-    header.width = width;
-    header.height = height;
-    header.firstFrameEnd = data.end;
+    // The first frame is copied to memory whole, and decoded to at most 4 bytes a pixel.
+    const uint64_t frameBytes =
+        screenSpan.end + 768 + (control.end - control.start) + (data.end - imageStart) + 1;
+    PictureHeader header =
+        judged(PictureFormat::kGif, width, height, uint64_t{width} * height * 4 + frameBytes);
+    header.gifScreen = screenSpan;
+    header.gifControl = control;
+    header.gifImage = {imageStart, data.end};
+    header.gifHasPalette = ((screen[4] | image[8]) & 0x80) != 0;
     return header;
   }
 }
@@ -242,7 +297,8 @@ PictureHeader readBmp(Reader& file) {
   judgeSize(static_cast<uint64_t>(width), static_cast<uint64_t>(height));
   const uint64_t w = static_cast<uint64_t>(width), h = static_cast<uint64_t>(height);
 
-  uint64_t leastBytes = 0;
+  // The decoder decodes to 4 bytes a pixel, and keeps the rows as stored of an uncoded picture.
+  uint64_t leastBytes = 0, stored = 0;
   const bool bitfields = windows && (compression == 3 || compression == 6);
   if (compression == 0 || bitfields) {
     // Least bytes, uncompressed: every row padded to 4 bytes, the last one maybe unpadded.
@@ -250,6 +306,7 @@ PictureHeader readBmp(Reader& file) {
         bitCount != 24 && bitCount != 32)
       refuse(Refusal::kMalformed);
     leastBytes = ceilDiv(w * bitCount, 32) * 4 * (h - 1) + ceilDiv(w * bitCount, 8);
+    stored = leastBytes;
   } else if (compression == 1 || compression == 2 || (!windows && compression == 4)) {
     // Least bytes, run-length coded (RLE8, RLE4, OS/2 RLE24): a run is a count of at most 255
     // pixels and one colour (2 bytes; 4 for RLE24); literal pixels cost more. Escapes that skip
@@ -259,11 +316,7 @@ PictureHeader readBmp(Reader& file) {
   }
   // Other compressions (JPEG or PNG inside, OS/2 Huffman): the memory bound only.
   if (file.size() < leastBytes) refuse(Refusal::kTooFewBytes);
-  PictureHeader header;
-  header.format = PictureFormat::kBmp;
-  header.width = static_cast<uint32_t>(w);
-  header.height = static_cast<uint32_t>(h);
-  return header;
+  return judged(PictureFormat::kBmp, w, h, w * h * 4 + stored);
 }
 
 }  // namespace
@@ -283,6 +336,28 @@ PictureHeader readPictureHeader(ByteSource& source) {
     header.refusal = refused.why;
     return header;
   }
+}
+
+std::vector<uint8_t> gifFirstFrame(ByteSource& file, const PictureHeader& header) {
+  std::vector<uint8_t> frame;
+  auto copy = [&](PictureHeader::Span span) {
+    const size_t at = frame.size();
+    frame.resize(at + static_cast<size_t>(span.end - span.start));
+    return file.read(span.start, frame.size() - at, frame.data() + at);
+  };
+  if (!copy(header.gifScreen) || frame.size() < 13) return {};
+  if (!header.gifHasPalette) {
+    // A decoder is to use a palette of its own, and some read past a missing one: black, white,
+    // then greys, as a global table of 256 colours.
+    frame[10] = static_cast<uint8_t>((frame[10] & 0x70) | 0x87);
+    for (int i = 0; i < 256; ++i) {
+      const uint8_t level = static_cast<uint8_t>(i == 1 ? 255 : i);
+      frame.insert(frame.end(), {level, level, level});
+    }
+  }
+  if (!copy(header.gifControl) || !copy(header.gifImage)) return {};
+  frame.push_back(0x3B);
+  return frame;
 }
 
 }  // namespace qm

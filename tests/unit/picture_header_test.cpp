@@ -36,7 +36,7 @@ constexpr auto kBmp = PictureFormat::kBmp, kJpeg = PictureFormat::kJpeg, kGif = 
 constexpr Refusal kAccepted = Refusal::kNone, kUnknown = Refusal::kUnknownFormat,
                   kTruncated = Refusal::kTruncated, kMalformed = Refusal::kMalformed,
                   kEmpty = Refusal::kEmpty, kTooLarge = Refusal::kTooLarge,
-                  kTooFewBytes = Refusal::kTooFewBytes;
+                  kTooFewBytes = Refusal::kTooFewBytes, kUnsupported = Refusal::kUnsupported;
 const Bytes kPalette(1024, 0);
 // The densest real codings: flat pictures.
 const Bytes kFlatGif = gifSolidLzw(2000 * 2000, 1), kRle = bmpRle8Rows(11000, 11000, 7),
@@ -44,6 +44,10 @@ const Bytes kFlatGif = gifSolidLzw(2000 * 2000, 1), kRle = bmpRle8Rows(11000, 11
 
 TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesAreRefused) {
   auto segment = [](uint8_t marker, uint32_t length) { return Bytes{0xFF, marker} + be16(length); };
+  auto progressive = [](uint16_t width, uint16_t height) {
+    return kJpegStart + jpegFrame(width, height, 3, 0xC2) +
+           Bytes(jpegFlatBytes(width, height, 3), 0);
+  };
   Bytes badSampling = jpegFrame(64, 64), comments = kJpegStart;
   badSampling[11] = 0x51;  // horizontal factor 5
   for (int i = 0; i < 5000; ++i) comments.insert(comments.end(), {0xFF, 0xFE, 0, 2});
@@ -59,12 +63,14 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"4:2:0 JPEG, least data", jpegFile(12000, 8000, 3), kAccepted, kJpeg, 12000, 8000},
       {"JPEG, fill and stray bytes before markers, restart marker",
        kJpegStart + Bytes{0xFF, 0xFF, 0xFF} + kJfif + Bytes{0x12, 0x34, 0xFF, 0x00} + jpegTables() +
-           Bytes{0xFF, 0xD3} + jpegFrame(640, 480, 3) + Bytes(jpegFlatBytes(640, 480, 3), 0),
+           Bytes{0xFF, 0xD3} + jpegFrame(640, 480, 3) +
+           jpegSegment(0xDA, {3, 1, 0, 2, 0, 3, 0, 0, 63, 0}) +
+           Bytes(jpegFlatBytes(640, 480, 3), 0),
        kAccepted, kJpeg, 640, 480},
       {"progressive", kJpegStart + jpegFrame(512, 256, 3, 0xC2) + Bytes(1000, 0), kAccepted, kJpeg,
        512, 256},
-      {"arithmetic at the bound", kJpegStart + jpegFrame(16384, 8192, 1, 0xC9), kAccepted, kJpeg,
-       16384, 8192},
+      {"4:2:0, one scan, 108 MP", jpegFile(12000, 9000, 3), kAccepted, kJpeg, 12000, 9000},
+      {"4:2:0, progressive, 96 MP", progressive(12000, 8000), kAccepted, kJpeg, 12000, 8000},
       {"GIF", gifFile(30, 20, gifSolid(30, 20, 1)), kAccepted, kGif, 30, 20},
       {"GIF image within its screen, after an extension",
        gifFile(300, 300, gifExtension(0xFE, Bytes(600, 'c')) + gifSolid(40, 50, 2)), kAccepted,
@@ -89,7 +95,12 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"JPEG sampling factor 5", kJpegStart + badSampling + Bytes(64), kMalformed},
       {"JPEG 0 wide", jpegFile(0, 64), kEmpty},
       {"JPEG 65000 x 65000 in 291 bytes", jpegFile(65000, 65000, 3, 128), kTooLarge},
-      {"arithmetic JPEG past the bound", kJpegStart + jpegFrame(16384, 8193, 1, 0xC9), kTooLarge},
+      {"arithmetic JPEG", kJpegStart + jpegFrame(64, 64, 1, 0xC9) + Bytes(64), kUnsupported},
+      {"4:2:0, progressive, 108 MP", progressive(12000, 9000), kTooLarge},
+      {"4:2:0, 108 MP, a first scan of one component",
+       kJpegStart + jpegFrame(12000, 9000, 3) + jpegSegment(0xDA, {1, 1, 0, 0, 63, 0}) +
+           Bytes(jpegFlatBytes(12000, 9000, 3), 0),
+       kTooLarge},
       {"4:2:0 JPEG, a quarter of least data",
        jpegFile(12000, 8000, 3, jpegFlatBytes(12000, 8000, 3) / 4), kTooFewBytes},
       {"GIF sub-block past the end", cut(gifFile(64, 64, gifSolid(64, 64, 1)), 60), kTruncated},
@@ -128,14 +139,35 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
     EXPECT_EQ(header.height, c.height) << c.name;
     EXPECT_LT(file.bytesRead, 512u) << c.name << ": more than its header read";
   }
-  // An animation's first frame ends where the second begins, and nothing after it is read.
-  MemoryFile animation(gifAnimation(120, 90, 400));
-  const uint64_t firstFrameEnd = gifAnimation(120, 90, 1).size() - 1;  // before the trailer
-  EXPECT_EQ(readPictureHeader(animation).firstFrameEnd, firstFrameEnd);
-  EXPECT_LE(animation.furthest, firstFrameEnd);
+}
+
+// The decoder gets the screen, a palette, the first image's graphic control and the image: no
+// comment or application block, nothing of later frames.
+TEST(PictureHeader, AGifsFirstFrameIsHandedOnWithAPaletteAndItsGraphicControlAlone) {
+  const Bytes control = gifExtension(0xF9, {4, 0, 0, 0}), image = gifSolid(20, 10, 1);
+  const Bytes blocks = gifExtension(0xF9, {4, 9, 9, 9}) + gifExtension(0xFE, Bytes(3000, 'c')) +
+                       control + gifExtension(0xFF, Bytes(11, 'n')) + image;
+  Bytes bare = gifFile(20, 10, blocks), expected = cut(bare, 13);
+  bare[10] = 0x70;  // no global colour table, and the image has no local one
+  bare.erase(bare.begin() + 13, bare.begin() + 25);
+  expected[10] = 0xF7;
+  for (int i = 0; i < 256; ++i) expected.insert(expected.end(), 3, uint8_t(i == 1 ? 255 : i));
+  const Bytes withPalette = gifFile(20, 10, blocks + gifSolid(20, 10, 2));
+  for (const auto& [file, frame] :
+       {std::pair{bare, expected + control + image + Bytes{0x3B}},
+        {withPalette, cut(withPalette, 25) + control + image + Bytes{0x3B}}}) {
+    MemoryFile source(file);
+    const PictureHeader header = readPictureHeader(source);
+    ASSERT_TRUE(header.accepted()) << describe(header.refusal);
+    EXPECT_EQ(gifFirstFrame(source, header), frame);
+    EXPECT_EQ(source.furthest, (file[10] & 0x80 ? 25 : 13) + blocks.size()) << "nothing after it";
+  }
 }
 
 TEST(PictureHeader, TheMemoryBoundAdmitsA100MegapixelPhotoAndNoProductThatWraps) {
+  MemoryFile photo(kJpegStart + jpegFrame(11648, 8736, 3, 0xC2) +
+                   Bytes(jpegFlatBytes(11648, 8736, 3), 0));
+  EXPECT_TRUE(readPictureHeader(photo).accepted()) << "progressive, every coefficient kept";
   EXPECT_TRUE(decodedSizeFits(11648, 8736));
   EXPECT_FALSE(decodedSizeFits(1ull << 32, 1ull << 32));  // the product wraps to 0
 }

@@ -70,11 +70,8 @@ PictureFile::PictureFile(IWICImagingFactory& factory, const std::wstring& wide,
   if (FAILED(factory.CreateStream(&stream_))) refuse("no stream");
   HRESULT result;
   if (header_.format == PictureFormat::kGif) {
-    // The first frame's bytes and a trailer: a picture of one frame.
-    firstFrame_.resize(static_cast<size_t>(header_.firstFrameEnd) + 1);
-    if (!readAt(file_.get(), 0, firstFrame_.size() - 1, firstFrame_.data()))
-      refuse("cannot be read");
-    firstFrame_.back() = 0x3B;
+    firstFrame_ = gifFirstFrame(bytes, header_);
+    if (firstFrame_.empty()) refuse("cannot be read");
     result =
         stream_->InitializeFromMemory(firstFrame_.data(), static_cast<DWORD>(firstFrame_.size()));
   } else {

@@ -1,8 +1,8 @@
 #pragma once
 // Win32: a picture file opened for its decoder once its header has been read and judged. The
 // decoder is the one for the format the header names, and it reads what it may decode: the file
-// itself, or for a GIF its first frame alone, copied to memory, so that a long animation costs
-// what its first frame costs.
+// itself, or for a GIF its first frame alone, rebuilt in memory with a palette and without the
+// file's other extensions, so that a long animation or a long comment costs nothing.
 #include <wincodec.h>
 #include <windows.h>
 #include <wrl/client.h>
