@@ -54,10 +54,11 @@ void showGraphics(Toolkit& toolkit, Window& window, FileList& pictures, Module1&
     folder = ReadSetting(toolkit.settings(), "settings", "path", defaultPicturePath(app));
   });
   step.run([&] {
-    // The loader need decode no more pixels than the picture will be drawn at.
+    // The loader need decode no more pixels than the picture will be drawn at; it may ask on
+    // another thread, so the fit takes the screen by value.
     state.currentPicture = toolkit.pictures().load(
         folder + pictures.list(state.pictureIndex),
-        [&](Extent natural) { return fitToScreen(natural, screenExtent()); });
+        [screen = screenExtent()](Extent natural) { return fitToScreen(natural, screen); });
   });
   step.run([&] { sounds.PlayResourceSound(7); });
   step.run([&] { window.clear(); });

@@ -36,7 +36,8 @@ class PictureLoader {
   // Loads a BMP, JPEG or GIF (first frame) by full path, UTF-8. Throws Failure: 76 when the
   // folder does not exist; another code for a missing file, an empty name, a directory, a file
   // that is not a picture, a truncated or corrupt one, or one too large to decode. Without
-  // drawnSize the picture is kept at its natural size.
+  // drawnSize the picture is kept at its natural size. drawnSize may be called on another
+  // thread, as prepare's may.
   virtual PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) = 0;
   // Says which picture a later load will ask for, so that it may be decoded ahead, while the
   // caller waits. Never fails and never changes what that load returns or fails with; it may

@@ -1,6 +1,8 @@
 #include "toolkit/preparing_loader.h"
 
+#include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -11,6 +13,7 @@ namespace {
 struct Job {
   std::string path;
   DrawnSize drawnSize;
+  uint64_t ticket = 0;  // non-zero: a load waits for this one's outcome
 };
 
 // A picture the worker decoded, with what it was decoded from and for.
@@ -20,6 +23,13 @@ struct Ready {
   bool sized = false;  // decoded for a drawn size rather than at its natural size
   Extent natural, drawn;
   PictureRef picture;
+};
+
+// What a load the caller waits for came to: a picture, or the failure to hand on.
+struct Outcome {
+  uint64_t ticket = 0;
+  PictureRef picture;
+  std::exception_ptr failure;
 };
 
 bool sameDrawnSize(const Ready& ready, const DrawnSize& drawnSize) {
@@ -35,14 +45,15 @@ struct PreparingLoader::Shared {
   explicit Shared(Platform from) : platform(std::move(from)) {}
 
   bool stillValid(const Ready& picture, const DrawnSize& drawnSize) const {
-    return platform.identity(picture.path) == picture.identity && sameDrawnSize(picture, drawnSize);
+    return picture.identity.vouches() && platform.identity(picture.path) == picture.identity &&
+           sameDrawnSize(picture, drawnSize);
   }
 
-  // The worker's decode: nothing when the file cannot be identified, fails to load, or changes
-  // while it is read.
+  // The worker's decode ahead: nothing when the file cannot be vouched for, fails to load, or
+  // changes while it is read.
   std::optional<Ready> decode(PictureLoader& loader, const Job& job) const {
     const std::optional<FileIdentity> before = platform.identity(job.path);
-    if (!before) return std::nullopt;
+    if (!before || !before->vouches()) return std::nullopt;
     Ready made{job.path, *before, static_cast<bool>(job.drawnSize), {}, {}, nullptr};
     bool asked = false;
     DrawnSize recording;
@@ -71,6 +82,12 @@ struct PreparingLoader::Shared {
     } catch (...) {
     }
     std::unique_lock<std::mutex> lock(mutex);
+    if (!loader) {  // every picture goes to the direct loader from now on
+      noWorker = true;
+      pending.reset();
+      changed.notify_all();
+      return;
+    }
     while (!stopping) {
       changed.wait(lock, [this] { return stopping || pending.has_value(); });
       if (stopping) break;
@@ -78,9 +95,20 @@ struct PreparingLoader::Shared {
       pending.reset();
       decoding = job.path;
       lock.unlock();
-      std::optional<Ready> made = loader ? decode(*loader, job) : std::nullopt;
+      std::optional<Ready> made;
+      Outcome outcome{job.ticket, nullptr, nullptr};
+      if (job.ticket) {
+        try {
+          outcome.picture = loader->load(job.path, job.drawnSize);
+        } catch (...) {
+          outcome.failure = std::current_exception();
+        }
+      } else {
+        made = decode(*loader, job);
+      }
       lock.lock();
       decoding.reset();
+      if (job.ticket) answer = std::move(outcome);
       // A newer request makes this picture useless: it is not kept.
       if (made && !stopping && !pending) ready = std::move(made);
       changed.notify_all();
@@ -89,19 +117,51 @@ struct PreparingLoader::Shared {
     loader.reset();  // released on the thread that made it
   }
 
+  // Waits until done() holds, running the caller's events every few milliseconds meanwhile.
+  template <typename Done>
+  void waitPumping(std::unique_lock<std::mutex>& lock, Done done) {
+    while (!done()) {
+      if (!platform.pump) {
+        changed.wait(lock, done);
+        return;
+      }
+      if (changed.wait_for(lock, std::chrono::milliseconds(10), done)) return;
+      lock.unlock();
+      platform.pump();
+      lock.lock();
+    }
+  }
+
+  bool startWorker() {
+    if (started) return true;
+    if (noWorker) return false;
+    try {
+      std::thread([shared = this->self.lock()] { shared->work(); }).detach();
+      started = true;
+    } catch (...) {  // no thread to be had: every picture is loaded when it is asked for
+      noWorker = true;
+    }
+    return started;
+  }
+
   const Platform platform;
+  std::weak_ptr<Shared> self;
   std::mutex mutex;
   std::condition_variable changed;
   std::optional<Job> pending;
   std::optional<std::string> decoding;  // the path the worker is decoding now
   std::optional<Ready> ready;
+  uint64_t tickets = 0;  // loads handed to the worker so far
+  Outcome answer;        // of the latest of them
   bool started = false;
   bool noWorker = false;
   bool stopping = false;
 };
 
 PreparingLoader::PreparingLoader(PictureLoader& direct, Platform platform)
-    : direct_(direct), shared_(std::make_shared<Shared>(std::move(platform))) {}
+    : direct_(direct), shared_(std::make_shared<Shared>(std::move(platform))) {
+  shared_->self = shared_;
+}
 
 PreparingLoader::~PreparingLoader() {
   std::lock_guard<std::mutex> lock(shared_->mutex);
@@ -112,40 +172,54 @@ PreparingLoader::~PreparingLoader() {
 }
 
 PictureRef PreparingLoader::load(const std::string& path, const DrawnSize& drawnSize) {
+  Shared& shared = *shared_;
   std::optional<Ready> candidate;
-  {
-    std::unique_lock<std::mutex> lock(shared_->mutex);
-    // The worker decoding this very file finishes no later than a decode started here would.
-    shared_->changed.wait(lock, [&] { return shared_->decoding != path; });
-    if (shared_->pending && shared_->pending->path == path) shared_->pending.reset();
-    if (shared_->ready && shared_->ready->path == path) candidate = shared_->ready;
-  }
+  std::unique_lock<std::mutex> lock(shared.mutex);
+  // The worker decoding this very file finishes no later than a decode started here would.
+  shared.waitPumping(lock, [&] { return shared.decoding != path; });
+  if (shared.pending && shared.pending->path == path) shared.pending.reset();
+  if (shared.ready && shared.ready->path == path) candidate = shared.ready;
+  lock.unlock();
   // Checked on this thread, now: a file replaced or a screen changed since is loaded afresh, and
-  // a file or folder gone fails in the direct load exactly as it always did.
-  if (candidate && shared_->stillValid(*candidate, drawnSize)) return candidate->picture;
-  return direct_.load(path, drawnSize);
+  // a file or folder gone fails in that load exactly as it always did.
+  if (candidate && shared.stillValid(*candidate, drawnSize)) return candidate->picture;
+
+  lock.lock();
+  if (!shared.startWorker()) {
+    lock.unlock();
+    return direct_.load(path, drawnSize);
+  }
+  const uint64_t ticket = ++shared.tickets;
+  shared.pending = Job{path, drawnSize, ticket};
+  shared.changed.notify_all();
+  shared.waitPumping(lock, [&] { return shared.answer.ticket == ticket || shared.noWorker; });
+  if (shared.answer.ticket != ticket) {  // the worker could not make its loader
+    shared.pending.reset();
+    lock.unlock();
+    return direct_.load(path, drawnSize);
+  }
+  Outcome outcome = std::move(shared.answer);
+  lock.unlock();
+  if (outcome.failure) std::rethrow_exception(outcome.failure);
+  return outcome.picture;
 }
 
 void PreparingLoader::prepare(const std::string& path, const DrawnSize& drawnSize) {
-  std::lock_guard<std::mutex> lock(shared_->mutex);
-  if (shared_->noWorker || shared_->decoding == path) return;
-  // A folder of one picture asks for the same file every time: what is ready stays ready.
-  if (shared_->ready && shared_->ready->path == path &&
-      shared_->stillValid(*shared_->ready, drawnSize))
+  Shared& shared = *shared_;
+  std::lock_guard<std::mutex> lock(shared.mutex);
+  // A load waiting for its picture keeps the worker.
+  if (shared.noWorker || shared.decoding == path || (shared.pending && shared.pending->ticket))
     return;
-  shared_->ready.reset();
-  shared_->pending = Job{path, drawnSize};
-  if (!shared_->started) {
-    try {
-      std::thread([shared = shared_] { shared->work(); }).detach();
-      shared_->started = true;
-    } catch (...) {  // no thread to be had: every picture is loaded when it is asked for
-      shared_->noWorker = true;
-      shared_->pending.reset();
-      return;
-    }
+  // A folder of one picture asks for the same file every time: what is ready stays ready.
+  if (shared.ready && shared.ready->path == path && shared.stillValid(*shared.ready, drawnSize))
+    return;
+  shared.ready.reset();
+  shared.pending = Job{path, drawnSize, 0};
+  if (!shared.startWorker()) {
+    shared.pending.reset();
+    return;
   }
-  shared_->changed.notify_all();
+  shared.changed.notify_all();
 }
 
 void PreparingLoader::waitUntilIdle() {

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <future>
 #include <map>
 #include <mutex>
 
@@ -22,7 +21,8 @@ const std::string kA = "C:\\p\\a.jpg", kB = "C:\\p\\b.jpg", kBad = "C:\\p\\bad.j
 // The worker's loads wait at the gate while the test holds it.
 struct Files {
   std::mutex mutex, gate;
-  std::map<std::string, FileIdentity> identities{{kA, {100, 1}}, {kB, {200, 2}}, {kBad, {3, 3}}};
+  std::map<std::string, FileIdentity> identities{
+      {kA, {100, 1, 1, 1, 1}}, {kB, {200, 2, 2, 1, 2}}, {kBad, {3, 3, 3, 1, 3}}};
   std::atomic<int> workerLoads{0};
   int directLoads = 0;
 };
@@ -64,16 +64,19 @@ class Preparing : public ::testing::Test {
         return found == files->identities.end() ? std::nullopt
                                                 : std::optional<FileIdentity>(found->second);
       };
+      platform.pump = pump_;
+      if (noWorker_) platform.workerLoader = [] { return std::unique_ptr<PictureLoader>(); };
       loader_ = std::make_unique<PreparingLoader>(direct_, std::move(platform));
     }
     return *loader_;
   }
-  // Who loaded the picture handed back, or the error code of the load.
+  // Where the picture handed back came from, or the error code of the load.
   std::string loadedBy(const std::string& path, float width = 1000) {
-    const int directLoads = files_->directLoads;
+    const int directLoads = files_->directLoads, workerLoads = files_->workerLoads;
     const int error = errorOf([&] { loader().load(path, onScreen(width)); });
     if (error) return "error " + std::to_string(error);
-    return files_->directLoads > directLoads ? "direct" : "worker";
+    if (files_->directLoads > directLoads) return "direct";
+    return files_->workerLoads > workerLoads ? "fresh" : "prepared";
   }
   // The worker is inside its load of path, held there until gate_.unlock().
   void holdWorkerIn(const std::string& path) {
@@ -87,6 +90,8 @@ class Preparing : public ::testing::Test {
   std::shared_ptr<Files> files_ = std::make_shared<Files>();
   FileLoader direct_{files_, false};
   std::unique_lock<std::mutex> gate_{files_->gate, std::defer_lock};  // left open at the end
+  std::function<void()> pump_;                                        // none: a load just waits
+  bool noWorker_ = false;
   std::unique_ptr<PreparingLoader> loader_;
 };
 
@@ -99,10 +104,14 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
     float width;
     const char* by;
   } cases[] = {
-      {"nothing changed", kA, [](Files&) {}, kA, 1000, "worker"},
-      {"file rewritten", kA, [](Files& f) { f.identities[kA].lastWrite = 9; }, kA, 1000, "direct"},
-      {"another entry or folder asked for", kA, [](Files&) {}, kB, 1000, "direct"},
-      {"screen changed", kA, [](Files&) {}, kA, 800, "direct"},
+      {"nothing changed", kA, [](Files&) {}, kA, 1000, "prepared"},
+      {"file rewritten", kA, [](Files& f) { f.identities[kA].lastWrite = 9; }, kA, 1000, "fresh"},
+      {"copied over, times kept", kA, [](Files& f) { f.identities[kA].changed = 9; }, kA, 1000,
+       "fresh"},
+      {"replaced by another file", kA, [](Files& f) { f.identities[kA].index = 9; }, kA, 1000,
+       "fresh"},
+      {"another entry or folder asked for", kA, [](Files&) {}, kB, 1000, "fresh"},
+      {"screen changed", kA, [](Files&) {}, kA, 800, "fresh"},
       {"file gone", kA, [](Files& f) { f.identities.erase(kA); }, kA, 1000, "error 53"},
       {"no picture", kBad, [](Files&) {}, kBad, 1000, "error 481"},
   };
@@ -114,6 +123,12 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
     c.between(*files_);
     EXPECT_EQ(loadedBy(c.loaded, c.width), c.by) << c.name;
   }
+  // What no file system vouches for is never decoded ahead.
+  files_->identities[kB].index = 0;
+  const int workerLoads = files_->workerLoads;
+  loader().prepare(kB, onScreen(1000));
+  loader().waitUntilIdle();
+  EXPECT_EQ(files_->workerLoads, workerLoads);
 }
 
 TEST_F(Preparing, AFileWrittenWhileTheWorkerReadsItIsNotKept) {
@@ -121,17 +136,22 @@ TEST_F(Preparing, AFileWrittenWhileTheWorkerReadsItIsNotKept) {
   files_->identities[kA].lastWrite = 5;  // the worker waits at the gate: nothing else reads it
   gate_.unlock();
   loader().waitUntilIdle();
-  EXPECT_EQ(loadedBy(kA), "direct");
+  EXPECT_EQ(loadedBy(kA), "fresh");
 }
 
-TEST_F(Preparing, ALoadOfTheFileBeingDecodedWaitsForItAndAnyOtherDoesNot) {
+// The show's input and paints go on while it waits: here the pump lets the worker go.
+TEST_F(Preparing, ALoadWaitsForTheWorkerPumpingAndTakesTheFileItWasDecoding) {
+  int pumps = 0;
+  pump_ = [&] {
+    if (++pumps % 3 == 0 && gate_.owns_lock()) gate_.unlock();
+  };
   holdWorkerIn(kA);
-  EXPECT_EQ(loadedBy(kB), "direct");  // at once, beside the busy worker
-  std::future<std::string> same = std::async(std::launch::async, [&] { return loadedBy(kA); });
-  EXPECT_EQ(same.wait_for(200ms), std::future_status::timeout);
-  gate_.unlock();
-  EXPECT_EQ(same.get(), "worker");
-  EXPECT_EQ(files_->directLoads, 1);
+  EXPECT_EQ(loadedBy(kA), "prepared");
+  EXPECT_EQ(pumps, 3);
+  holdWorkerIn(kB);
+  EXPECT_EQ(loadedBy(kA), "fresh") << "after b";
+  EXPECT_GE(pumps, 6);
+  EXPECT_EQ(files_->workerLoads, 3);
 }
 
 TEST_F(Preparing, OnlyTheLatestRequestIsDecodedAndKeptAndWhatIsReadyIsNotDecodedAgain) {
@@ -141,11 +161,19 @@ TEST_F(Preparing, OnlyTheLatestRequestIsDecodedAndKeptAndWhatIsReadyIsNotDecoded
   loader().prepare(kA, onScreen(1000));    // a is being decoded: nothing new
   gate_.unlock();
   loader().waitUntilIdle();
-  EXPECT_EQ(loadedBy(kA), "direct") << "superseded by b";
+  EXPECT_EQ(loadedBy(kA), "fresh") << "superseded by b";
   loader().prepare(kB, onScreen(1000));  // a folder of one picture asks for it again
   loader().waitUntilIdle();
-  EXPECT_EQ(files_->workerLoads, 2);
-  EXPECT_EQ(loadedBy(kB), "worker");
+  EXPECT_EQ(files_->workerLoads, 3);
+  EXPECT_EQ(loadedBy(kB), "prepared");
+}
+
+TEST_F(Preparing, WithoutAWorkerLoaderEveryLoadIsDirect) {
+  noWorker_ = true;
+  loader().prepare(kA, onScreen(1000));
+  loader().waitUntilIdle();
+  EXPECT_EQ(loadedBy(kA), "direct");
+  EXPECT_EQ(loadedBy(kBad), "error 481");
 }
 
 TEST_F(Preparing, GoingAwayNeverWaitsForAWorkerStuckInADecode) {

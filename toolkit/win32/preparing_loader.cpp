@@ -5,6 +5,7 @@
 
 #include "toolkit/win32/picture.h"
 #include "toolkit/win32/text.h"
+#include "toolkit/win32/unique_handle.h"
 
 namespace qm::win32 {
 
@@ -32,24 +33,38 @@ class WorkerLoader : public PictureLoader {
   std::unique_ptr<WicPictureLoader> loader_;
 };
 
+uint64_t joined(DWORD high, DWORD low) { return uint64_t{high} << 32 | low; }
+
+// Read through a handle that asks for attributes only and shares everything, so that it never
+// stands in a writer's way.
 std::optional<FileIdentity> identityOf(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+  UniqueFileHandle file(::CreateFileW(widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!file || !::GetFileInformationByHandle(file.get(), &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return std::nullopt;
   FileIdentity identity;
-  identity.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  identity.size = joined(info.nFileSizeHigh, info.nFileSizeLow);
   identity.lastWrite =
-      (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+      joined(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+  identity.volume = info.dwVolumeSerialNumber;
+  identity.index = joined(info.nFileIndexHigh, info.nFileIndexLow);
+  // FAT keeps no change time: it stays zero there, and nothing of such a file is prepared.
+  FILE_BASIC_INFO basic;
+  if (::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic))
+    identity.changed = static_cast<uint64_t>(basic.ChangeTime.QuadPart);
   return identity;
 }
 
 }  // namespace
 
-PreparingLoader::Platform wicPreparingPlatform() {
+PreparingLoader::Platform wicPreparingPlatform(std::function<void()> pump) {
   PreparingLoader::Platform platform;
   platform.workerLoader = [] { return std::make_unique<WorkerLoader>(); };
   platform.identity = identityOf;
+  platform.pump = std::move(pump);
   return platform;
 }
 

@@ -43,8 +43,10 @@ class Win32Toolkit : public Toolkit {
   Win32Screen screen_;
   RegistrySettingsStore settings_;
   WicPictureLoader pictures_;
-  // The show's loader: the next picture is decoded while the show waits.
-  PreparingLoader preparedPictures_{pictures_, wicPreparingPlatform()};
+  // The show's loader: the next picture is decoded while the show waits, and one that is not
+  // ready is decoded while the show goes on taking input and painting.
+  PreparingLoader preparedPictures_{pictures_,
+                                    wicPreparingPlatform([this] { application_.doEvents(); })};
   ModuleResourceReader resources_;
   WinmmSoundOutput sound_;
 };
