@@ -36,10 +36,27 @@ const char* describe(ErrorCode code) {
 
 Failure::Failure(ErrorCode code) : Failure(code, std::string()) {}
 
+namespace {
+
+// A detail is a path or a value a user stored, which may run to thousands of characters: past
+// this many its middle gives way to an ellipsis, so that a message box still fits the screen.
+constexpr size_t kLongestDetail = 200;
+
+std::string shortened(const std::string& detail) {
+  if (detail.size() <= kLongestDetail) return detail;
+  // Kept whole at both ends: the start names the folder, the end the file.
+  size_t head = kLongestDetail / 2 - 2, tail = detail.size() - (kLongestDetail - head - 3);
+  while (head > 0 && (static_cast<unsigned char>(detail[head]) & 0xC0) == 0x80) --head;
+  while (tail < detail.size() && (static_cast<unsigned char>(detail[tail]) & 0xC0) == 0x80) ++tail;
+  return detail.substr(0, head) + "..." + detail.substr(tail);
+}
+
+}  // namespace
+
 Failure::Failure(ErrorCode code, const std::string& detail)
     : std::runtime_error(describe(code)),
       code_(code),
       description_(detail.empty() ? std::string(describe(code))
-                                  : std::string(describe(code)) + ": " + detail) {}
+                                  : std::string(describe(code)) + ": " + shortened(detail)) {}
 
 }  // namespace qm

@@ -13,16 +13,30 @@
 namespace qm {
 namespace {
 
+std::string repeated(const std::string& text, int times) {
+  std::string out;
+  while (times-- > 0) out += text;
+  return out;
+}
+
 TEST(Dispatcher, ReportsWhatAHandlerThrowsThenEndsAndRunsNoFurtherEvent) {
   const struct {
     std::function<void()> handler;
-    const char* report;
+    std::string report;
   } cases[] = {
       {[] { throw Failure(ErrorCode::kPathNotFound); }, "Error 76: Path not found"},
       {[] { addInt16(INT16_MAX, 1); }, "Error 6: Overflow"},
       {[] { throw std::bad_alloc(); }, "Error 7: Out of memory"},
       {[] { throw std::runtime_error("disk gone"); }, "Error 5: disk gone"},
       {[] { throw 3; }, "Error 5: Invalid procedure call"},
+      // A long path gives way in the middle, never inside a character, so the box fits a screen.
+      {[] { throw Failure(ErrorCode::kInvalidPicture, std::string(200, 'a')); },
+       "Error 481: Invalid picture: " + std::string(200, 'a')},
+      {[] { throw Failure(ErrorCode::kFileNotFound, "C:\\" + std::string(300, 'x') + "\\e.jpg"); },
+       "Error 53: File not found: C:\\" + std::string(95, 'x') + "..." + std::string(93, 'x') +
+           "\\e.jpg"},
+      {[] { throw Failure(ErrorCode::kFileNotFound, repeated("\xC3\xA9", 150)); },
+       "Error 53: File not found: " + repeated("\xC3\xA9", 49) + "..." + repeated("\xC3\xA9", 49)},
   };
   for (const auto& c : cases) {
     fake::FakeApplication app;
