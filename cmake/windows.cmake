@@ -38,8 +38,15 @@ set(CMAKE_RC_FLAGS "-I ${CMAKE_SOURCE_DIR}/resources")
 add_executable(screen_saver WIN32 app/win32/main.cpp ${QM_RESOURCES})
 set_target_properties(screen_saver PROPERTIES OUTPUT_NAME "Quillmoor Screen Saver" SUFFIX ".scr")
 target_link_libraries(screen_saver PRIVATE qm_win32)
-# Stripped (-s): what users download carries no debug sections or symbol table.
-target_link_options(screen_saver PRIVATE -s)
+# Stripped (-s): what users download carries no debug sections or symbol table. No link time in
+# the header (its time stamp stays 0, so the checksum over the file is fixed too): a rebuild of
+# the same sources anywhere gives the very bytes of the download.
+target_link_options(screen_saver PRIVATE -s -Wl,--no-insert-timestamp)
+# 4 GB of address space instead of 2 under 64-bit Windows, room for a large decode; the code
+# keeps pointers in pointer-sized types only (LONG_PTR, INT_PTR, ptrdiff_t).
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  target_link_options(screen_saver PRIVATE -Wl,--large-address-aware)
+endif()
 target_compile_options(screen_saver PRIVATE ${QM_WARNINGS})
 
 # The sample pictures go beside the executable: the show's default folder is its own.

@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # Builds and makes the download for Windows users, dist/quillmoor-screen-saver-<version>.zip:
-# the 32-bit .scr at the top, its 64-bit twin in 64-bit/, README.txt (CRLF, for Notepad),
-# CREDITS.md, LICENSE and SHA256SUMS of the other files. The version is the version block's
-# ProductVersion. Entries carry the last commit's time, so the same tree gives the same zip.
+# the 32-bit .scr at the top with the sample photos beside it (its first show), its 64-bit twin
+# in 64-bit/, README.txt (CRLF, for Notepad), CREDITS.md, LICENSE and SHA256SUMS of the other
+# files. The version is the version block's ProductVersion. Entries carry the last commit's time
+# (or SOURCE_DATE_EPOCH), so the same sources give the same zip, byte for byte.
+# With --built it packs build/win and build/win64 as they are, without installing or building.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" >/dev/null
+if [[ ${1:-} != --built ]]; then
+  "$root/scripts/install-deps.sh"
+  "$root/scripts/build.sh" >/dev/null
+fi
 cd "$root"
 version=$(sed -n 's/^ *VALUE "ProductVersion", "\([^"]*\)".*/\1/p' resources/quillmoor.rc)
 [[ -n $version ]] || { echo "no ProductVersion in resources/quillmoor.rc" >&2; exit 1; }
-stamp=$(git log -1 --format=%ct 2>/dev/null || date +%s)
+# Without git or SOURCE_DATE_EPOCH a fixed date, never the clock: 1980-01-01, the first a zip has.
+stamp=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
 mkdir -p dist
 readme=$(cat <<EOF
 Quillmoor Screen Saver $version
@@ -21,35 +26,45 @@ and centred, with a short chime. At 8, 10, 12 and 17 o'clock a red greeting scro
 the pictures. A key press or a few mouse moves end it.
 
 INSTALL
-  Put "Quillmoor Screen Saver.scr" where it will stay (Windows runs it from there),
-  right-click it and choose Install. Windows opens its screen saver settings with
-  Quillmoor Screen Saver chosen. It needs nothing beside it. On 64-bit Windows you may use
-  the file in the 64-bit folder instead; both do the same.
+  Unpack the whole folder where it will stay (Windows runs the screen saver from there),
+  right-click "Quillmoor Screen Saver.scr" and choose Install. Windows opens its screen
+  saver settings with Quillmoor Screen Saver chosen; click Preview or wait, and the show
+  starts on the sample photos beside the .scr: until you pick a folder in its settings,
+  the show's pictures are those of the .scr's own folder. The .scr needs no other file.
+
+  On 64-bit Windows you may use the file in the 64-bit folder instead; both do the same.
+  The photos are not copied into that folder, so installed from there it shows the folder
+  it sits in, which holds no pictures: a black screen. Move it up beside the photos first
+  (it replaces the 32-bit file, whose name it has), or pick a folder in its settings.
 
 SETTINGS
-  Click Settings... there (or right-click the .scr and choose Configure): pick the picture
-  folder, the interval in seconds (used only for folders of more than 100 pictures) and a
-  white background, then click Change Path. Without settings the show uses the pictures in
-  the folder of the .scr itself. The small preview stays empty: there is no preview mode.
+  Click Settings... there (or right-click the .scr and choose Configure): walk the drive
+  and folder lists to the folder of your pictures, set the interval in seconds (used only
+  for folders of more than 100 pictures) and a white background if you like, then click
+  Change Path. From then on the show uses that folder. The small preview stays empty:
+  there is no preview mode.
 
 UNINSTALL
-  Choose another screen saver (or None), delete the .scr file, and delete its settings,
-  the registry key
+  Choose another screen saver (or None), delete the unpacked folder, and delete its
+  settings, the registry key
     HKEY_CURRENT_USER\Software\Quillmoor Screen Saver
   with regedit, or in a command prompt:
     reg delete "HKCU\Software\Quillmoor Screen Saver" /f
 
 FILES
   Quillmoor Screen Saver.scr          the screen saver (32-bit)
+  *.jpg, *.bmp, *.gif                 the sample photos, each under its author's licence
   64-bit\Quillmoor Screen Saver.scr   the same for 64-bit Windows
   LICENSE                             MIT licence
-  CREDITS.md                          who made what (the sample photos it lists come
-                                      with the source code, not with this download)
+  CREDITS.md                          who made what: the photos' authors and licences
   SHA256SUMS                          check with: certutil -hashfile FILE SHA256
+  Anyone who builds the same version from its source code gets these very files, byte
+  for byte: the same SHA256SUMS.
 EOF
 )
 python3 - "dist/quillmoor-screen-saver-$version.zip" "$stamp" "$readme" <<'EOF'
 import hashlib
+import os
 import sys
 import time
 import zipfile
@@ -57,6 +72,10 @@ import zipfile
 out, stamp, readme = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 files = [
     ("Quillmoor Screen Saver.scr", open("build/win/Quillmoor Screen Saver.scr", "rb").read()),
+] + [
+    (name, open("samples/" + name, "rb").read())  # the show's default: the .scr's own folder
+    for name in sorted(os.listdir("samples")) if name.lower().endswith((".bmp", ".jpg", ".gif"))
+] + [
     ("64-bit/Quillmoor Screen Saver.scr",
      open("build/win64/Quillmoor Screen Saver.scr", "rb").read()),
     ("README.txt", (readme.rstrip("\n") + "\n").replace("\n", "\r\n").encode("utf-8")),

@@ -19,6 +19,8 @@ ctest --test-dir build/win64 --output-on-failure -L static
 # The download for Windows users: exactly its files, matching sums, stripped executables.
 "$root/scripts/package.sh"
 python3 "$root/tests/e2e/check_package.py" "$root"
+# Whoever builds these sources in another directory gets the download's very bytes.
+"$root/tests/e2e/check_reproducible.sh" "$root"
 if [[ $QM_ARCH == win32 ]]; then kind="the shipped 32-bit file"; else kind="its 64-bit twin"; fi
 echo "Windows-side and end-to-end tests run on $QM_TREE/Quillmoor Screen Saver.scr" \
      "($kind): $QM_WHY."

@@ -17,6 +17,7 @@ WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole3
                 "oleaut32.dll", "shell32.dll", "shlwapi.dll", "comctl32.dll", "uxtheme.dll",
                 "windowscodecs.dll", "msvcrt.dll"}
 RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+LARGE_ADDRESS_AWARE = 0x20  # the 32-bit file gets 4 GB under 64-bit Windows, not 2
 # Resources copied from committed files, which `make_resources.py --check` keeps as generated.
 COMMITTED = {("ATM_SOUND", i, 1033): "sound%d.wav" % i for i in SOUNDS}
 COMMITTED.update({(RT_ICON, 30001, 0): "icon_image.bin", (RT_GROUP_ICON, 1, 0): "icon_group.bin"})
@@ -33,11 +34,12 @@ class Resources(unittest.TestCase):
                 for language in item.directory.entries:
                     cls.entries[(key, item.id, language.id)] = language.data.struct
 
-    def test_a_stripped_gui_executable_for_its_machine_without_runtime_dlls(self):
+    def test_a_stripped_large_address_aware_gui_executable_without_runtime_dlls(self):
         header = self.pe.FILE_HEADER
         self.assertEqual((header.Machine, self.pe.OPTIONAL_HEADER.Magic,
                           self.pe.OPTIONAL_HEADER.Subsystem, header.PointerToSymbolTable,
-                          header.NumberOfSymbols), MACHINES[MACHINE] + (2, 0, 0))
+                          header.NumberOfSymbols, header.Characteristics & LARGE_ADDRESS_AWARE),
+                         MACHINES[MACHINE] + (2, 0, 0, LARGE_ADDRESS_AWARE))
         # Long section names ("/4") live in the symbol table: only debug sections use them.
         self.assertFalse([s.Name for s in self.pe.sections if s.Name.startswith((b".debug", b"/"))])
         imports = {entry.dll.decode().lower() for entry in self.pe.DIRECTORY_ENTRY_IMPORT}
