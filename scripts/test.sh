@@ -14,6 +14,23 @@ find app banner settings show sound toolkit tests tools \( -name '*.cpp' -o -nam
   -print0 | xargs -0 clang-format --dry-run -Werror
 echo "Formatting: every C++ source is as clang-format leaves it."
 ctest --test-dir build/native --output-on-failure
+# The unit tests again, each in a tree of its own: under AddressSanitizer and UndefinedBehavior-
+# Sanitizer (any report fails) and the preparing loader's under ThreadSanitizer.
+unit_build() { # TREE CONFIGURE-ARGUMENTS...
+  cmake -S . -B "build/$1" "${@:2}" >/dev/null
+  cmake --build "build/$1" -j2 --target unit_tests
+}
+unit_run() { # TITLE COMMAND...: runs the tests, prints their count after the title
+  local out
+  out=$("${@:2}" --gtest_brief=1 2>&1) || { echo "$out"; exit 1; }
+  echo "$1: $(grep -o '^\[  PASSED  \] [0-9]*' <<<"$out" | grep -o '[0-9]*$') passed"
+}
+san='-O1 -fno-sanitize-recover=all -fsanitize'
+unit_build asan -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="$san=address,undefined"
+unit_run "Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer" build/asan/unit_tests
+unit_build tsan -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="$san=thread"
+unit_run "Preparing loader's tests under ThreadSanitizer" build/tsan/unit_tests \
+  --gtest_filter='Preparing.*'
 ctest --test-dir build/win --output-on-failure -L static
 ctest --test-dir build/win64 --output-on-failure -L static
 # The download for Windows users: exactly its files, matching sums, stripped executables.
