@@ -9,7 +9,7 @@ if [[ $# -gt 0 ]]; then
   packages=("$@")
 else
   source "$root/scripts/host.sh"
-  packages=(cmake make g++ googletest clang-format
+  packages=(cmake make g++ googletest clang-format g++-i686-linux-gnu qemu-user
             g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
             g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
             wine wine64 xvfb xauth xdotool imagemagick python3 python3-pefile libxfixes3
