@@ -16,11 +16,12 @@ find app banner settings show sound toolkit tests tools \( -name '*.cpp' -o -nam
 echo "Formatting: every C++ source is as clang-format leaves it."
 ctest --test-dir build/native --output-on-failure
 # The unit tests again, each in a tree of its own: under AddressSanitizer and UndefinedBehavior-
-# Sanitizer (any report fails), and built for 32-bit x86 Linux (the shipped word size), natively
-# where this host runs i386 programs, else under qemu.
-unit_build() { # TREE CONFIGURE-ARGUMENTS...
-  cmake -S . -B "build/$1" "${@:2}" >/dev/null
-  cmake --build "build/$1" -j2 --target unit_tests
+# Sanitizer (any report fails), the preparing loader's under ThreadSanitizer, and all built for
+# 32-bit x86 Linux (the shipped word size), natively where this host runs i386 programs, else
+# under qemu.
+unit_build() { # TREE TARGET CONFIGURE-ARGUMENTS...
+  cmake -S . -B "build/$1" "${@:3}" >/dev/null
+  cmake --build "build/$1" -j2 --target "$2"
 }
 unit_run() { # TITLE COMMAND...: runs the tests, prints their count after the title
   local out
@@ -28,11 +29,13 @@ unit_run() { # TITLE COMMAND...: runs the tests, prints their count after the ti
   echo "$1: $(grep -o '^\[  PASSED  \] [0-9]*' <<<"$out" | grep -o '[0-9]*$') passed"
 }
 san='-O1 -fno-sanitize-recover=all -fsanitize'
-unit_build asan -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="$san=address,undefined"
+unit_build asan unit_tests -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="$san=address,undefined"
 unit_run "Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer" build/asan/unit_tests
+unit_build tsan loader_tests -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="$san=thread"
+unit_run "Preparing loader's tests under ThreadSanitizer" build/tsan/loader_tests
 if qm_host_runs_i386; then emu=() how=natively; else emu=(qemu-i386) how="under qemu-i386"; fi
-unit_build native32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR="${emu[*]}" \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/linux-i686.cmake"
+unit_build native32 unit_tests -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_CROSSCOMPILING_EMULATOR="${emu[*]}" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/linux-i686.cmake"
 unit_run "32-bit unit tests ($how)" "${emu[@]}" build/native32/unit_tests
 ctest --test-dir build/win --output-on-failure -L static
 ctest --test-dir build/win64 --output-on-failure -L static
