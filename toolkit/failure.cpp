@@ -41,14 +41,32 @@ namespace {
 // A detail is a path or a value a user stored, which may run to thousands of characters: past
 // this many its middle gives way to an ellipsis, so that a message box still fits the screen.
 constexpr size_t kLongestDetail = 200;
+// A message box breaks lines only at blanks: a longer run of characters is broken by line ends.
+constexpr size_t kLongestRun = 64;
+
+bool continuesCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
 
 std::string shortened(const std::string& detail) {
-  if (detail.size() <= kLongestDetail) return detail;
-  // Kept whole at both ends: the start names the folder, the end the file.
-  size_t head = kLongestDetail / 2 - 2, tail = detail.size() - (kLongestDetail - head - 3);
-  while (head > 0 && (static_cast<unsigned char>(detail[head]) & 0xC0) == 0x80) --head;
-  while (tail < detail.size() && (static_cast<unsigned char>(detail[tail]) & 0xC0) == 0x80) ++tail;
-  return detail.substr(0, head) + "..." + detail.substr(tail);
+  std::string kept = detail;
+  if (detail.size() > kLongestDetail) {
+    // Kept whole at both ends: the start names the folder, the end the file.
+    size_t head = kLongestDetail / 2 - 2, tail = detail.size() - (kLongestDetail - head - 3);
+    while (head > 0 && continuesCharacter(detail[head])) --head;
+    while (tail < detail.size() && continuesCharacter(detail[tail])) ++tail;
+    kept = detail.substr(0, head) + "..." + detail.substr(tail);
+  }
+  std::string out;
+  size_t run = 0;  // characters since the last blank or line end
+  for (char byte : kept) {
+    if (byte == ' ' || byte == '\n') {
+      run = 0;
+    } else if (!continuesCharacter(byte) && run++ == kLongestRun) {
+      out += '\n';
+      run = 1;
+    }
+    out += byte;
+  }
+  return out;
 }
 
 }  // namespace

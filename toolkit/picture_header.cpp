@@ -6,8 +6,8 @@ namespace qm {
 
 // The memory bound. While a picture decodes, the decoder holds buffers of its own: the whole
 // picture at its own depth (3 bytes a pixel for a colour JPEG, 4 for an RLE bitmap), and for a
-// JPEG of several scans every coefficient (2 bytes a sample). What the show keeps is at most the
-// screen's size. 600 MiB lets a 100-megapixel camera photo decode (11648 x 8736, 4:2:0: 305 MB
+// JPEG of several scans every coefficient (2 bytes a sample). What the show keeps is the size it
+// draws: the screen's at most, but a square picture whole. 600 MiB lets a 100-megapixel camera photo decode (11648 x 8736, 4:2:0: 305 MB
 // of pixels, and as much again of coefficients when progressive) and keeps the peak of the
 // shipped 32-bit program under 700 MB, well inside its address space. The few real pictures
 // beyond it are panoramas, and a refused picture costs one skipped tick.
@@ -81,6 +81,9 @@ void judgeSize(uint64_t width, uint64_t height) {
 }
 
 PictureHeader judged(PictureFormat format, uint64_t width, uint64_t height, uint64_t decodeBytes) {
+  // The show never scales a square picture: it is kept whole at 4 bytes a pixel, and the one on
+  // the screen stays while the next decodes.
+  if (width == height) decodeBytes += 2 * width * height * 4;
   if (decodeBytes > kLargestDecodeBytes) refuse(Refusal::kTooLarge);
   PictureHeader header;
   header.format = format;

@@ -39,8 +39,8 @@ constexpr Refusal kAccepted = Refusal::kNone, kUnknown = Refusal::kUnknownFormat
                   kTooFewBytes = Refusal::kTooFewBytes, kUnsupported = Refusal::kUnsupported;
 const Bytes kPalette(1024, 0);
 // The densest real codings: flat pictures.
-const Bytes kFlatGif = gifSolidLzw(2000 * 2000, 1), kRle = bmpRle8Rows(11000, 11000, 7),
-            kRle8 = bmpInfo(11000, 11000, 8, kBmpRle8);
+const Bytes kFlatGif = gifSolidLzw(2000 * 2000, 1), kRle = bmpRle8Rows(11000, 8000, 7),
+            kRle8 = bmpInfo(11000, 8000, 8, kBmpRle8);
 
 TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesAreRefused) {
   auto segment = [](uint8_t marker, uint32_t length) { return Bytes{0xFF, marker} + be16(length); };
@@ -81,7 +81,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"top-down BMP", bmpFile(bmpInfo(7, -9, 24), {}, Bytes(24 * 9, 0)), kAccepted, kBmp, 7, 9},
       {"RLE4", bmpFile(bmpInfo(300, 20, 4, kBmpRle4), {}, bmpRle8Rows(300, 20, 0x12)), kAccepted,
        kBmp, 300, 20},
-      {"RLE8, least data", bmpFile(kRle8, kPalette, kRle), kAccepted, kBmp, 11000, 11000},
+      {"RLE8, least data", bmpFile(kRle8, kPalette, kRle), kAccepted, kBmp, 11000, 8000},
       {"empty", {}, kUnknown},
       {"JPEG start alone", {0xFF, 0xD8, 0xFF}, kTruncated},
       {"JPEG length 1 (steps back)", kJpegStart + segment(0xE0, 1) + Bytes(64), kMalformed},
@@ -118,6 +118,8 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"BMP, half its rows", bmpFile(bmpInfo(400, 400, 24), {}, Bytes(1200 * 200)), kTooFewBytes},
       {"bit fields, half its rows",
        bmpFile(bmpInfo(400, 400, 16, kBmpBitfields, 52), {}, Bytes(800 * 200)), kTooFewBytes},
+      {"RLE8 9000 x 9000, least data: a square is kept whole",
+       bmpFile(bmpInfo(9000, 9000, 8, kBmpRle8), kPalette, bmpRle8Rows(9000, 9000, 7)), kTooLarge},
       {"RLE8, a quarter of least data", bmpFile(kRle8, kPalette, cut(kRle, kRle.size() / 4)),
        kTooFewBytes},
       {"RLE4 11000 x 11000 in 1 KB",

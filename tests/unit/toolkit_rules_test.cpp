@@ -29,14 +29,16 @@ TEST(Dispatcher, ReportsWhatAHandlerThrowsThenEndsAndRunsNoFurtherEvent) {
       {[] { throw std::bad_alloc(); }, "Error 7: Out of memory"},
       {[] { throw std::runtime_error("disk gone"); }, "Error 5: disk gone"},
       {[] { throw 3; }, "Error 5: Invalid procedure call"},
-      // A long path gives way in the middle, never inside a character, so the box fits a screen.
-      {[] { throw Failure(ErrorCode::kInvalidPicture, std::string(200, 'a')); },
-       "Error 481: Invalid picture: " + std::string(200, 'a')},
+      // A long path gives way in the middle, never inside a character, and is broken into lines
+      // of 64 characters, so the box fits a screen.
+      {[] { throw Failure(ErrorCode::kInvalidPicture, repeated("a", 200)); },
+       "Error 481: Invalid picture: " + repeated(repeated("a", 64) + "\n", 3) + repeated("a", 8)},
       {[] { throw Failure(ErrorCode::kFileNotFound, "C:\\" + std::string(300, 'x') + "\\e.jpg"); },
-       "Error 53: File not found: C:\\" + std::string(95, 'x') + "..." + std::string(93, 'x') +
-           "\\e.jpg"},
-      {[] { throw Failure(ErrorCode::kFileNotFound, repeated("\xC3\xA9", 150)); },
-       "Error 53: File not found: " + repeated("\xC3\xA9", 49) + "..." + repeated("\xC3\xA9", 49)},
+       "Error 53: File not found: C:\\" + repeated("x", 61) + "\n" + repeated("x", 34) + "..." +
+           repeated("x", 27) + "\n" + repeated("x", 64) + "\n" + repeated("x", 2) + "\\e.jpg"},
+      {[] { throw Failure(ErrorCode::kFileNotFound, "a b " + repeated("\xC3\xA9", 150)); },
+       "Error 53: File not found: a b " + repeated("\xC3\xA9", 47) + "..." +
+           repeated("\xC3\xA9", 14) + "\n" + repeated("\xC3\xA9", 35)},
   };
   for (const auto& c : cases) {
     fake::FakeApplication app;
