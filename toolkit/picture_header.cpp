@@ -7,10 +7,11 @@ namespace qm {
 // The memory bound. While a picture decodes, the decoder holds buffers of its own: the whole
 // picture at its own depth (3 bytes a pixel for a colour JPEG, 4 for an RLE bitmap), and for a
 // JPEG of several scans every coefficient (2 bytes a sample). What the show keeps is the size it
-// draws: the screen's at most, but a square picture whole. 600 MiB lets a 100-megapixel camera photo decode (11648 x 8736, 4:2:0: 305 MB
-// of pixels, and as much again of coefficients when progressive) and keeps the peak of the
-// shipped 32-bit program under 700 MB, well inside its address space. The few real pictures
-// beyond it are panoramas, and a refused picture costs one skipped tick.
+// draws: the screen's at most, but a square picture whole. 600 MiB lets a 100-megapixel camera
+// photo decode (11648 x 8736, 4:2:0: 305 MB of pixels, and as much again of coefficients when
+// progressive) and keeps the peak of the shipped 32-bit program under 700 MB, well inside its
+// address space. The few real pictures beyond it are panoramas, and a refused picture costs one
+// skipped tick.
 bool decodedSizeFits(uint64_t width, uint64_t height) {
   constexpr uint64_t kMostPixels = kLargestDecodeBytes / 4;
   return width <= kMostPixels && height <= kMostPixels && width * height <= kMostPixels;
