@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -49,11 +50,41 @@ struct PreparingLoader::Shared {
            sameDrawnSize(picture, drawnSize);
   }
 
+  // The failure of an earlier decode of this very version of the file, if any.
+  std::exception_ptr knownFailure(const std::string& path,
+                                  const std::optional<FileIdentity>& identity) const {
+    const auto found = failed.find(path);
+    return found != failed.end() && identity && identity->vouches() &&
+                   found->second.first == *identity
+               ? found->second.second
+               : nullptr;
+  }
+
+  // Kept while the file stays as it was when the decode began.
+  void remember(const std::string& path, const std::optional<FileIdentity>& before,
+                std::exception_ptr failure) {
+    if (before && before->vouches() && platform.identity(path) == before)
+      failed[path] = {*before, std::move(failure)};
+  }
+
+  // A load the caller waits for: the failure of an unchanged file comes without a decoder.
+  void loadNow(PictureLoader& loader, const Job& job, Outcome& outcome) {
+    const std::optional<FileIdentity> before = platform.identity(job.path);
+    outcome.failure = knownFailure(job.path, before);
+    if (outcome.failure) return;
+    try {
+      outcome.picture = loader.load(job.path, job.drawnSize);
+    } catch (...) {
+      outcome.failure = std::current_exception();
+      remember(job.path, before, outcome.failure);
+    }
+  }
+
   // The worker's decode ahead: nothing when the file cannot be vouched for, fails to load, or
   // changes while it is read.
-  std::optional<Ready> decode(PictureLoader& loader, const Job& job) const {
+  std::optional<Ready> decode(PictureLoader& loader, const Job& job) {
     const std::optional<FileIdentity> before = platform.identity(job.path);
-    if (!before || !before->vouches()) return std::nullopt;
+    if (!before || !before->vouches() || knownFailure(job.path, before)) return std::nullopt;
     Ready made{job.path, *before, static_cast<bool>(job.drawnSize), {}, {}, nullptr};
     bool asked = false;
     DrawnSize recording;
@@ -68,7 +99,9 @@ struct PreparingLoader::Shared {
     try {
       made.picture = loader.load(job.path, recording);
     } catch (...) {
-      return std::nullopt;  // the step's own load meets the same failure and reports it
+      // The step's own load meets the same failure and reports it.
+      remember(job.path, before, std::current_exception());
+      return std::nullopt;
     }
     if (!made.picture || made.sized != asked || platform.identity(job.path) != before)
       return std::nullopt;
@@ -98,11 +131,7 @@ struct PreparingLoader::Shared {
       std::optional<Ready> made;
       Outcome outcome{job.ticket, nullptr, nullptr};
       if (job.ticket) {
-        try {
-          outcome.picture = loader->load(job.path, job.drawnSize);
-        } catch (...) {
-          outcome.failure = std::current_exception();
-        }
+        loadNow(*loader, job, outcome);
       } else {
         made = decode(*loader, job);
       }
@@ -145,6 +174,10 @@ struct PreparingLoader::Shared {
   }
 
   const Platform platform;
+  // Decodes that failed, with the version of the file they failed on: one that has not changed
+  // fails again without a decoder (Wine's GIF decoder keeps what it held when it fails). Only the
+  // worker touches it.
+  std::map<std::string, std::pair<FileIdentity, std::exception_ptr>> failed;
   std::weak_ptr<Shared> self;
   std::mutex mutex;
   std::condition_variable changed;

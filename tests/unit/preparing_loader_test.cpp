@@ -168,6 +168,19 @@ TEST_F(Preparing, OnlyTheLatestRequestIsDecodedAndKeptAndWhatIsReadyIsNotDecoded
   EXPECT_EQ(loadedBy(kB), "prepared");
 }
 
+TEST_F(Preparing, AFileThatFailedIsNotDecodedAgainUntilItChanges) {
+  loader().prepare(kBad, onScreen(1000));
+  loader().waitUntilIdle();
+  const int loads = files_->workerLoads;
+  EXPECT_EQ(loadedBy(kBad), "error 481");
+  loader().prepare(kBad, onScreen(1000));
+  loader().waitUntilIdle();
+  EXPECT_EQ(files_->workerLoads, loads);
+  files_->identities[kBad].changed = 9;
+  EXPECT_EQ(loadedBy(kBad), "error 481");
+  EXPECT_EQ(files_->workerLoads, loads + 1);
+}
+
 TEST_F(Preparing, WithoutAWorkerLoaderEveryLoadIsDirect) {
   noWorker_ = true;
   loader().prepare(kA, onScreen(1000));
