@@ -60,11 +60,10 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
   };
   std::vector<Case> cases = {
       {"grey JPEG", jpegFile(100, 60), kAccepted, kJpeg, 100, 60},
-      {"4:2:0 JPEG, least data", jpegFile(12000, 8000, 3), kAccepted, kJpeg, 12000, 8000},
       {"4:2:0 JPEG, one bit a block", cut(kJpegStart + jpegFrame(12000, 8000, 3), kOneBitABlock),
        kAccepted, kJpeg, 12000, 8000},
       {"JPEG, fill and stray bytes before markers, restart marker",
-       kJpegStart + Bytes{0xFF, 0xFF, 0xFF} + kJfif + Bytes{0x12, 0x34, 0xFF, 0x00} + jpegTables() +
+       kJpegStart + Bytes{0xFF, 0xFF, 0xFF} + kJfif + Bytes{0x12, 0x34, 0xFF, 0x00} +
            Bytes{0xFF, 0xD0, 0xFF, 0xD7} + jpegFrame(640, 480, 3) +
            Bytes(jpegFlatBytes(640, 480, 3), 0),
        kAccepted, kJpeg, 640, 480},
@@ -104,10 +103,8 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
        kMalformed},
       {"JPEG sampling factor 5", kJpegStart + badSampling + Bytes(64), kMalformed},
       {"JPEG 0 wide", jpegFile(0, 64), kEmpty},
-      {"JPEG 65000 x 65000 in 291 bytes", jpegFile(65000, 65000, 3, 128), kTooLarge},
+      {"JPEG 65000 x 65000 in 128 data bytes", jpegFile(65000, 65000, 3, 128), kTooLarge},
       {"arithmetic JPEG past the bound", kJpegStart + jpegFrame(16384, 8193, 1, 0xC9), kTooLarge},
-      {"4:2:0 JPEG, a quarter of least data",
-       jpegFile(12000, 8000, 3, jpegFlatBytes(12000, 8000, 3) / 4), kTooFewBytes},
       {"4:2:0 JPEG, a byte short of one bit a block",
        cut(kJpegStart + jpegFrame(12000, 8000, 3), kOneBitABlock - 1), kTooFewBytes},
       {"GIF sub-block past the end", cut(gifFile(64, 64, gifSolid(64, 64, 1)), 60), kTruncated},
@@ -117,8 +114,6 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"GIF screen 65535 x 65535", gifFile(65535, 65535, gifSolid(2, 2, 0)), kTooLarge},
       {"GIF a pixel past 12 bits a 4096 pixels", gifFile(8, 8, gifImage(2731, 3, Bytes(3))),
        kTooFewBytes},
-      {"GIF, a quarter of least data",
-       gifFile(2000, 2000, gifImage(2000, 2000, cut(kFlatGif, kFlatGif.size() / 4))), kTooFewBytes},
       {"BMP info cut short", cut(bmpFile(bmpInfo(4, 4, 32, 0, 124), {}, {}), 74), kTruncated},
       {"BMP info of 200 bytes", bmpFile(bmpInfo(4, 4, 24, 0, 200), {}, Bytes(48)), kMalformed},
       {"BMP negative width", bmpFile(bmpInfo(-4, 4, 24), {}, Bytes(48)), kMalformed},
