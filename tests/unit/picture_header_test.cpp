@@ -43,6 +43,8 @@ const Bytes kFlatGif = gifSolidLzw(2000 * 2000, 1), kRle = bmpRle8Rows(11000, 11
             kRle8 = bmpInfo(11000, 11000, 8, kBmpRle8);
 // Huffman-coded: a file of fewer bytes than one bit a block holds no picture.
 const size_t kOneBitABlock = jpegFlatBytes(12000, 8000, 3) / 2;
+// Rows of 1204 bytes, the last unpadded, in a file with 54 bytes of headers.
+const size_t kBmpLeast = 1204 * 399 + 1203;
 // 255 x 100 pixels in a file of 400 bytes, 78 of them headers.
 const Bytes kOs2Rle24 = bmpInfo(255, 100, 24, 4, 64);
 
@@ -50,7 +52,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
   auto segment = [](uint8_t marker, uint32_t length) { return Bytes{0xFF, marker} + be16(length); };
   Bytes badSampling = jpegFrame(64, 64), comments = kJpegStart;
   badSampling[11] = 0x51;  // horizontal factor 5
-  for (int i = 0; i < 5000; ++i) comments.insert(comments.end(), {0xFF, 0xFE, 0, 2});
+  for (int i = 0; i < 4096; ++i) comments.insert(comments.end(), {0xFF, 0xFE, 0, 2});
   struct Case {
     const char* name;
     Bytes bytes;
@@ -97,7 +99,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"JPEG frame cut short", cut(kJpegStart + jpegFrame(64, 64, 3), 14), kTruncated},
       {"JPEG scan before a frame", kJpegStart + jpegSegment(0xDA, Bytes(8)), kMalformed},
       {"JPEG of fill bytes", kJpegStart + Bytes(2 << 20, 0xFF), kMalformed},
-      {"JPEG of 5000 segments", comments + jpegFrame(8, 8) + Bytes(8), kMalformed},
+      {"JPEG frame after 4096 segments", comments + jpegFrame(8, 8) + Bytes(8), kMalformed},
       {"JPEG frame length not its components'",
        kJpegStart + segment(0xC0, 11) + Bytes{8, 0, 8, 0, 8, 2, 1, 0x11, 0, 2, 0x11, 0} + Bytes(64),
        kMalformed},
@@ -109,17 +111,23 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
        cut(kJpegStart + jpegFrame(12000, 8000, 3), kOneBitABlock - 1), kTooFewBytes},
       {"GIF sub-block past the end", cut(gifFile(64, 64, gifSolid(64, 64, 1)), 60), kTruncated},
       {"GIF trailer before an image", gifFile(10, 10, {}), kMalformed},
+      {"GIF code size 1", gifFile(8, 8, gifImage(8, 8, Bytes(40), 1)), kAccepted, kGif, 8, 8},
       {"GIF code size 12", gifFile(8, 8, gifImage(8, 8, Bytes(40), 12)), kMalformed},
       {"GIF image 65535 x 65535", gifFile(8, 8, gifImage(65535, 65535, Bytes(40))), kTooLarge},
       {"GIF screen 65535 x 65535", gifFile(65535, 65535, gifSolid(2, 2, 0)), kTooLarge},
       {"GIF a pixel past 12 bits a 4096 pixels", gifFile(8, 8, gifImage(2731, 3, Bytes(3))),
        kTooFewBytes},
       {"BMP info cut short", cut(bmpFile(bmpInfo(4, 4, 32, 0, 124), {}, {}), 74), kTruncated},
+      {"BMP info of 65 bytes", bmpFile(bmpInfo(4, 4, 24, 0, 65), {}, Bytes(48)), kMalformed},
       {"BMP info of 200 bytes", bmpFile(bmpInfo(4, 4, 24, 0, 200), {}, Bytes(48)), kMalformed},
       {"BMP negative width", bmpFile(bmpInfo(-4, 4, 24), {}, Bytes(48)), kMalformed},
       {"BMP of 0 bits a pixel", bmpFile(bmpInfo(4, 4, 0), {}, Bytes(64)), kMalformed},
       {"BMP 0 wide", bmpFile(bmpInfo(0, 4, 24), {}, {}), kEmpty},
       {"BMP 0 high", bmpFile(bmpInfo(4, 0, 24), {}, {}), kEmpty},
+      {"BMP, least bytes", bmpFile(bmpInfo(401, 400, 24), {}, Bytes(kBmpLeast - 54)), kAccepted,
+       kBmp, 401, 400},
+      {"BMP, a byte short", bmpFile(bmpInfo(401, 400, 24), {}, Bytes(kBmpLeast - 55)),
+       kTooFewBytes},
       {"BMP, half its rows", bmpFile(bmpInfo(400, 400, 24), {}, Bytes(1200 * 200)), kTooFewBytes},
       {"OS/2 RLE24, a byte short", bmpFile(kOs2Rle24, {}, Bytes(400 - 79)), kTooFewBytes},
       {"OS/2 Huffman: the memory bound only",

@@ -78,6 +78,7 @@ TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
       {"after an empty segment", jpegHead(Bytes{0xFF, 0xE0, 0, 2} + exif), 5},
       {"a length that counts less than itself",
        jpegHead(Bytes{0xFF, 0xE1, 0, 1} + exifWithOrientation(5)), kNoOrientation},
+      {"only fill bytes", Bytes{0xFF, 0xD8, 0xFF, 0xFF}, kNoOrientation},
       {"bytes that are not a marker", jpegHead(Bytes{0x12, 0, 2} + exif), kNoOrientation},
   };
   for (const auto& c : cases) EXPECT_EQ(fileOrientation(c.file), c.orientation) << c.name;
