@@ -41,6 +41,12 @@ const Bytes kPalette(1024, 0);
 // The densest real codings: flat pictures.
 const Bytes kFlatGif = gifSolidLzw(2000 * 2000, 1), kRle = bmpRle8Rows(11000, 8000, 7),
             kRle8 = bmpInfo(11000, 8000, 8, kBmpRle8);
+// Huffman-coded: a file of fewer bytes than one bit a block holds no picture.
+const size_t kOneBitABlock = jpegFlatBytes(12000, 8000, 3) / 2;
+// Rows of 1204 bytes, the last unpadded, in a file with 54 bytes of headers.
+const size_t kBmpLeast = 1204 * 399 + 1203;
+// 255 x 100 pixels in a file of 400 bytes, 78 of them headers.
+const Bytes kOs2Rle24 = bmpInfo(255, 100, 24, 4, 64);
 
 TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesAreRefused) {
   auto segment = [](uint8_t marker, uint32_t length) { return Bytes{0xFF, marker} + be16(length); };
@@ -50,7 +56,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
   };
   Bytes badSampling = jpegFrame(64, 64), comments = kJpegStart;
   badSampling[11] = 0x51;  // horizontal factor 5
-  for (int i = 0; i < 5000; ++i) comments.insert(comments.end(), {0xFF, 0xFE, 0, 2});
+  for (int i = 0; i < 4096; ++i) comments.insert(comments.end(), {0xFF, 0xFE, 0, 2});
   struct Case {
     const char* name;
     Bytes bytes;
@@ -60,13 +66,19 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
   };
   std::vector<Case> cases = {
       {"grey JPEG", jpegFile(100, 60), kAccepted, kJpeg, 100, 60},
-      {"4:2:0 JPEG, least data", jpegFile(12000, 8000, 3), kAccepted, kJpeg, 12000, 8000},
+      {"4:2:0 JPEG, one bit a block",
+       cut(kJpegStart + jpegFrame(12000, 8000, 3) +
+               jpegSegment(0xDA, {3, 1, 0, 2, 0, 3, 0, 0, 63, 0}),
+           kOneBitABlock),
+       kAccepted, kJpeg, 12000, 8000},
       {"JPEG, fill and stray bytes before markers, restart marker",
-       kJpegStart + Bytes{0xFF, 0xFF, 0xFF} + kJfif + Bytes{0x12, 0x34, 0xFF, 0x00} + jpegTables() +
-           Bytes{0xFF, 0xD3} + jpegFrame(640, 480, 3) +
+       kJpegStart + Bytes{0xFF, 0xFF, 0xFF} + kJfif + Bytes{0x12, 0x34, 0xFF, 0x00} +
+           Bytes{0xFF, 0xD0, 0xFF, 0xD7} + jpegFrame(640, 480, 3) +
            jpegSegment(0xDA, {3, 1, 0, 2, 0, 3, 0, 0, 63, 0}) +
            Bytes(jpegFlatBytes(640, 480, 3), 0),
        kAccepted, kJpeg, 640, 480},
+      {"JPEG, an empty segment", kJpegStart + segment(0xEF, 2) + jpegFrame(64, 64) + Bytes(16),
+       kAccepted, kJpeg, 64, 64},
       {"progressive", kJpegStart + jpegFrame(512, 256, 3, 0xC2) + Bytes(1000, 0), kAccepted, kJpeg,
        512, 256},
       {"4:2:0, one scan, 108 MP", jpegFile(12000, 9000, 3), kAccepted, kJpeg, 12000, 9000},
@@ -75,12 +87,19 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"GIF image within its screen, after an extension",
        gifFile(300, 300, gifExtension(0xFE, Bytes(600, 'c')) + gifSolid(40, 50, 2)), kAccepted,
        kGif, 40, 50},
+      {"GIF within a wide screen", gifFile(65535, 2, gifSolid(2, 2, 0)), kAccepted, kGif, 2, 2},
+      {"GIF at 12 bits a 4096 pixels", gifFile(128, 64, gifImage(128, 64, Bytes(3))), kAccepted,
+       kGif, 128, 64},
       {"GIF, least data", gifFile(2000, 2000, gifImage(2000, 2000, kFlatGif)), kAccepted, kGif,
        2000, 2000},
       {"1-bit BMP", bmpFile(bmpInfo(33, 3, 1), Bytes(8, 0), Bytes(24, 0)), kAccepted, kBmp, 33, 3},
       {"top-down BMP", bmpFile(bmpInfo(7, -9, 24), {}, Bytes(24 * 9, 0)), kAccepted, kBmp, 7, 9},
       {"RLE4", bmpFile(bmpInfo(300, 20, 4, kBmpRle4), {}, bmpRle8Rows(300, 20, 0x12)), kAccepted,
        kBmp, 300, 20},
+      {"OS/2 RLE24, 4 bytes a 255 pixels", bmpFile(kOs2Rle24, {}, Bytes(400 - 78)), kAccepted, kBmp,
+       255, 100},
+      {"JPEG in a BMP: the memory bound only", bmpFile(bmpInfo(2000, 2000, 24, 4), {}, Bytes(64)),
+       kAccepted, kBmp, 2000, 2000},
       {"RLE8, least data", bmpFile(kRle8, kPalette, kRle), kAccepted, kBmp, 11000, 8000},
       {"empty", {}, kUnknown},
       {"JPEG start alone", {0xFF, 0xD8, 0xFF}, kTruncated},
@@ -88,36 +107,44 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"JPEG frame cut short", cut(kJpegStart + jpegFrame(64, 64, 3), 14), kTruncated},
       {"JPEG scan before a frame", kJpegStart + jpegSegment(0xDA, Bytes(8)), kMalformed},
       {"JPEG of fill bytes", kJpegStart + Bytes(2 << 20, 0xFF), kMalformed},
-      {"JPEG of 5000 segments", comments + jpegFrame(8, 8) + Bytes(8), kMalformed},
+      {"JPEG frame after 4096 segments", comments + jpegFrame(8, 8) + Bytes(8), kMalformed},
       {"JPEG frame length not its components'",
        kJpegStart + segment(0xC0, 11) + Bytes{8, 0, 8, 0, 8, 2, 1, 0x11, 0, 2, 0x11, 0} + Bytes(64),
        kMalformed},
       {"JPEG sampling factor 5", kJpegStart + badSampling + Bytes(64), kMalformed},
       {"JPEG 0 wide", jpegFile(0, 64), kEmpty},
-      {"JPEG 65000 x 65000 in 291 bytes", jpegFile(65000, 65000, 3, 128), kTooLarge},
+      {"JPEG 65000 x 65000 in 128 data bytes", jpegFile(65000, 65000, 3, 128), kTooLarge},
       {"arithmetic JPEG", kJpegStart + jpegFrame(64, 64, 1, 0xC9) + Bytes(64), kUnsupported},
       {"4:2:0, progressive, 108 MP", progressive(12000, 9000), kTooLarge},
       {"4:2:0, 108 MP, a first scan of one component",
        kJpegStart + jpegFrame(12000, 9000, 3) + jpegSegment(0xDA, {1, 1, 0, 0, 63, 0}) +
            Bytes(jpegFlatBytes(12000, 9000, 3), 0),
        kTooLarge},
-      {"4:2:0 JPEG, a quarter of least data",
-       jpegFile(12000, 8000, 3, jpegFlatBytes(12000, 8000, 3) / 4), kTooFewBytes},
+      {"4:2:0 JPEG, a byte short of one bit a block",
+       cut(kJpegStart + jpegFrame(12000, 8000, 3), kOneBitABlock - 1), kTooFewBytes},
       {"GIF sub-block past the end", cut(gifFile(64, 64, gifSolid(64, 64, 1)), 60), kTruncated},
       {"GIF trailer before an image", gifFile(10, 10, {}), kMalformed},
+      {"GIF code size 1", gifFile(8, 8, gifImage(8, 8, Bytes(40), 1)), kAccepted, kGif, 8, 8},
       {"GIF code size 12", gifFile(8, 8, gifImage(8, 8, Bytes(40), 12)), kMalformed},
       {"GIF image 65535 x 65535", gifFile(8, 8, gifImage(65535, 65535, Bytes(40))), kTooLarge},
       {"GIF screen 65535 x 65535", gifFile(65535, 65535, gifSolid(2, 2, 0)), kTooLarge},
-      {"GIF, a quarter of least data",
-       gifFile(2000, 2000, gifImage(2000, 2000, cut(kFlatGif, kFlatGif.size() / 4))), kTooFewBytes},
+      {"GIF a pixel past 12 bits a 4096 pixels", gifFile(8, 8, gifImage(2731, 3, Bytes(3))),
+       kTooFewBytes},
       {"BMP info cut short", cut(bmpFile(bmpInfo(4, 4, 32, 0, 124), {}, {}), 74), kTruncated},
+      {"BMP info of 65 bytes", bmpFile(bmpInfo(4, 4, 24, 0, 65), {}, Bytes(48)), kMalformed},
       {"BMP info of 200 bytes", bmpFile(bmpInfo(4, 4, 24, 0, 200), {}, Bytes(48)), kMalformed},
       {"BMP negative width", bmpFile(bmpInfo(-4, 4, 24), {}, Bytes(48)), kMalformed},
       {"BMP of 0 bits a pixel", bmpFile(bmpInfo(4, 4, 0), {}, Bytes(64)), kMalformed},
+      {"BMP 0 wide", bmpFile(bmpInfo(0, 4, 24), {}, {}), kEmpty},
       {"BMP 0 high", bmpFile(bmpInfo(4, 0, 24), {}, {}), kEmpty},
+      {"BMP, least bytes", bmpFile(bmpInfo(401, 400, 24), {}, Bytes(kBmpLeast - 54)), kAccepted,
+       kBmp, 401, 400},
+      {"BMP, a byte short", bmpFile(bmpInfo(401, 400, 24), {}, Bytes(kBmpLeast - 55)),
+       kTooFewBytes},
       {"BMP, half its rows", bmpFile(bmpInfo(400, 400, 24), {}, Bytes(1200 * 200)), kTooFewBytes},
-      {"bit fields, half its rows",
-       bmpFile(bmpInfo(400, 400, 16, kBmpBitfields, 52), {}, Bytes(800 * 200)), kTooFewBytes},
+      {"OS/2 RLE24, a byte short", bmpFile(kOs2Rle24, {}, Bytes(400 - 79)), kTooFewBytes},
+      {"OS/2 Huffman: the memory bound only",
+       bmpFile(bmpInfo(400, 400, 1, kBmpBitfields, 64), {}, Bytes(64)), kAccepted, kBmp, 400, 400},
       {"RLE8 9000 x 9000, least data: a square is kept whole",
        bmpFile(bmpInfo(9000, 9000, 8, kBmpRle8), kPalette, bmpRle8Rows(9000, 9000, 7)), kTooLarge},
       {"RLE8, a quarter of least data", bmpFile(kRle8, kPalette, cut(kRle, kRle.size() / 4)),
@@ -129,6 +156,13 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
   for (uint32_t size : {12, 16, 40, 52, 56, 64, 108, 124})
     cases.push_back(
         {"BMP header", bmpFile(bmpInfo(5, 4, 24, 0, size), {}, Bytes(64)), kAccepted, kBmp, 5, 4});
+  for (uint16_t bits : {1, 2, 4, 8, 16, 32})
+    cases.push_back(
+        {"BMP bits", bmpFile(bmpInfo(5, 4, bits), {}, Bytes(80)), kAccepted, kBmp, 5, 4});
+  for (uint32_t size : {40, 52, 56, 108, 124})
+    cases.push_back({"bit fields, half its rows",
+                     bmpFile(bmpInfo(400, 400, 16, kBmpBitfields, size), {}, Bytes(800 * 200)),
+                     kTooFewBytes});
   for (const auto& c : cases) {
     MemoryFile file(c.bytes);
     const PictureHeader header = readPictureHeader(file);

@@ -46,7 +46,7 @@ Bytes patched(Bytes block, size_t at, std::initializer_list<uint8_t> bytes) {
 }
 
 TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
-  const Bytes sound = exifWithOrientation(6);
+  const Bytes sound = exifWithOrientation(6), big = exifWithOrientation(6, true);
   // IFD0 without the orientation links to IFD1 (the thumbnail's, holding one), which links back.
   Bytes looped =
       patched(sound, 28, {0x13}) + Bytes{1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 3, 0, 0, 0, 8, 0, 0, 0};
@@ -59,11 +59,14 @@ TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
     Bytes file;
     int orientation;
   } cases[] = {
-      {"no byte order", inFile(patched(sound, 6, {'X', 'X'})), kNoOrientation},
+      {"half a little-endian byte order", inFile(patched(sound, 6, {'I', 'X'})), kNoOrientation},
+      {"half a big-endian byte order", inFile(patched(big, 6, {'M', 'X'})), kNoOrientation},
       {"not TIFF", inFile(patched(sound, 8, {43})), kNoOrientation},
       {"more entries than the block holds", inFile(patched(sound, 14, {3})), kNoOrientation},
       {"wrong type", inFile(patched(sound, 30, {4})), kNoOrientation},
       {"two values", inFile(patched(sound, 32, {2})), kNoOrientation},
+      {"2^31 + 1 values", inFile(patched(sound, 32, {1, 0, 0, 0x80})), kNoOrientation},
+      {"2^31 + 1 values, big-endian", inFile(patched(big, 32, {0x80, 0, 0, 1})), kNoOrientation},
       {"value 9", inFile(patched(sound, 36, {9})), kNoOrientation},
       {"no orientation tag", inFile(patched(sound, 28, {0x13})), kNoOrientation},
       {"only the thumbnail's", inFile(looped), kNoOrientation},
@@ -72,8 +75,10 @@ TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
       {"only after the scan", jpegHead(kJfif) + exif, kNoOrientation},
       {"no start marker", patched(jpegHead(exif), 1, {0xE1}), kNoOrientation},
       {"fill bytes before a marker", jpegHead(Bytes{0xFF, 0xFF} + kJfif + exif), 5},
+      {"after an empty segment", jpegHead(Bytes{0xFF, 0xE0, 0, 2} + exif), 5},
       {"a length that counts less than itself",
        jpegHead(Bytes{0xFF, 0xE1, 0, 1} + exifWithOrientation(5)), kNoOrientation},
+      {"only fill bytes", Bytes{0xFF, 0xD8, 0xFF, 0xFF}, kNoOrientation},
       {"bytes that are not a marker", jpegHead(Bytes{0x12, 0, 2} + exif), kNoOrientation},
   };
   for (const auto& c : cases) EXPECT_EQ(fileOrientation(c.file), c.orientation) << c.name;
@@ -91,6 +96,7 @@ Pixels shrink(const Pixels& source, int sourceWidth, int sourceHeight, int width
                      std::min(rows, sourceHeight - top), static_cast<size_t>(sourceWidth));
   }
   EXPECT_TRUE(shrinker.done());
+  shrinker.addRows(source.data(), 1, static_cast<size_t>(sourceWidth));  // one too many: ignored
   target.resize(static_cast<size_t>(shrinker.width()) * shrinker.height());
   return target;
 }

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "show/step_runner.h"
 #include "sound/sound.h"
 #include "tests/fake/fake_toolkit.h"
 
@@ -150,6 +151,14 @@ TEST_F(PictureStep, KeyPressDuringTheSoundEndsBeforeThePictureIsDrawn) {
   EXPECT_TRUE(tick(0));
   EXPECT_EQ(tk.soundOutput.requests.size(), 1u);
   EXPECT_TRUE(tk.lastWindow->drawn.empty());
+}
+
+// No condition of the step fails today; the rule holds for the next one written.
+TEST(StepRunner, AConditionThatFailsCountsAsTrue) {
+  StepRunner step([] {});
+  EXPECT_TRUE(step.test([]() -> bool { throw Failure(ErrorCode::kOverflow); }));
+  EXPECT_FALSE(step.test([] { return false; }));
+  EXPECT_EQ(step.failures(), 1);
 }
 
 TEST(PlaySound, HandsItsBufferWithFlags23YieldsKeepsThePlayingImageAndFailsInOrder) {

@@ -70,10 +70,11 @@ class Preparing : public ::testing::Test {
     }
     return *loader_;
   }
-  // Where the picture handed back came from, or the error code of the load.
+  // Where the picture handed back came from, or the error code of the load (width 0: no drawn
+  // size).
   std::string loadedBy(const std::string& path, float width = 1000) {
     const int directLoads = files_->directLoads, workerLoads = files_->workerLoads;
-    const int error = errorOf([&] { loader().load(path, onScreen(width)); });
+    const int error = errorOf([&] { loader().load(path, width ? onScreen(width) : DrawnSize{}); });
     if (error) return "error " + std::to_string(error);
     if (files_->directLoads > directLoads) return "direct";
     return files_->workerLoads > workerLoads ? "fresh" : "prepared";
@@ -112,13 +113,14 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
        "fresh"},
       {"another entry or folder asked for", kA, [](Files&) {}, kB, 1000, "fresh"},
       {"screen changed", kA, [](Files&) {}, kA, 800, "fresh"},
+      {"no drawn size", kA, [](Files&) {}, kA, 0, "prepared"},
       {"file gone", kA, [](Files& f) { f.identities.erase(kA); }, kA, 1000, "error 53"},
       {"no picture", kBad, [](Files&) {}, kBad, 1000, "error 481"},
   };
   for (const auto& c : cases) {
     loader_.reset();
     files_->identities = Files().identities;
-    loader().prepare(c.prepared, onScreen(1000));
+    loader().prepare(c.prepared, c.width ? onScreen(1000) : DrawnSize{});
     loader().waitUntilIdle();
     c.between(*files_);
     EXPECT_EQ(loadedBy(c.loaded, c.width), c.by) << c.name;

@@ -77,6 +77,7 @@ TEST(Pattern, LongNameAgainstEachWildcardIgnoringCase) {
     EXPECT_TRUE(matchesPattern(name, "*.bmp;*.jpg;*.gif")) << name;
   for (const char* name : {"a.jpgx", "a.jpeg", "a.wmf", "ajpg", "a.jpg.txt", ""})
     EXPECT_FALSE(matchesPattern(name, "*.bmp;*.jpg;*.gif")) << name;
+  EXPECT_TRUE(matchesPattern("a.jpg", "*.jpg*")) << "a star at the end matches nothing too";
 }
 
 TEST(NaturalOrder, DigitRunsCompareAsNumbersCaseIsIgnoredAndTheFirst32767Stay) {
@@ -100,8 +101,8 @@ TEST(NaturalOrder, DigitRunsCompareAsNumbersCaseIsIgnoredAndTheFirst32767Stay) {
 
 TEST(ToInt32, DecimalsWithBlanksSignAndHalfToEvenElseTypeMismatchOrOverflow) {
   const std::pair<const char*, int32_t> values[] = {
-      {" 8 ", 8},   {"-3", -3},     {"+7", 7},  {"2.5", 2}, {"3.5", 4},
-      {"-2.5", -2}, {"2.50001", 3}, {"0.4", 0}, {".5", 0},  {"5.", 5},
+      {" 8 ", 8},     {"-3", -3},  {"+7", 7},  {"2.5", 2}, {"3.5", 4}, {"-2.5", -2},
+      {"2.50001", 3}, {"2.50", 2}, {"2.6", 3}, {"0.4", 0}, {".5", 0},  {"5.", 5},
   };
   EXPECT_EQ(toInt32("2147483647"), INT32_MAX);
   EXPECT_EQ(toInt32("-2147483648"), INT32_MIN);
