@@ -54,8 +54,12 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
     return kJpegStart + jpegFrame(width, height, 3, 0xC2) +
            Bytes(jpegFlatBytes(width, height, 3), 0);
   };
-  Bytes badSampling = jpegFrame(64, 64), comments = kJpegStart;
-  badSampling[11] = 0x51;  // horizontal factor 5
+  auto sampled = [](uint8_t factors) {  // horizontal in the high four bits, vertical in the low
+    Bytes frame = jpegFrame(64, 64);
+    frame[11] = factors;
+    return kJpegStart + frame + Bytes(64);
+  };
+  Bytes comments = kJpegStart;
   for (int i = 0; i < 4096; ++i) comments.insert(comments.end(), {0xFF, 0xFE, 0, 2});
   struct Case {
     const char* name;
@@ -79,6 +83,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
        kAccepted, kJpeg, 640, 480},
       {"JPEG, an empty segment", kJpegStart + segment(0xEF, 2) + jpegFrame(64, 64) + Bytes(16),
        kAccepted, kJpeg, 64, 64},
+      {"JPEG sampling factors 4 x 4", sampled(0x44), kAccepted, kJpeg, 64, 64},
       {"progressive", kJpegStart + jpegFrame(512, 256, 3, 0xC2) + Bytes(1000, 0), kAccepted, kJpeg,
        512, 256},
       {"4:2:0, one scan, 108 MP", jpegFile(12000, 9000, 3), kAccepted, kJpeg, 12000, 9000},
@@ -111,7 +116,8 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"JPEG frame length not its components'",
        kJpegStart + segment(0xC0, 11) + Bytes{8, 0, 8, 0, 8, 2, 1, 0x11, 0, 2, 0x11, 0} + Bytes(64),
        kMalformed},
-      {"JPEG sampling factor 5", kJpegStart + badSampling + Bytes(64), kMalformed},
+      {"JPEG sampling factors 5 x 1", sampled(0x51), kMalformed},
+      {"JPEG sampling factors 1 x 5", sampled(0x15), kMalformed},
       {"JPEG 0 wide", jpegFile(0, 64), kEmpty},
       {"JPEG 65000 x 65000 in 128 data bytes", jpegFile(65000, 65000, 3, 128), kTooLarge},
       {"arithmetic JPEG", kJpegStart + jpegFrame(64, 64, 1, 0xC9) + Bytes(64), kUnsupported},
@@ -125,6 +131,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"GIF sub-block past the end", cut(gifFile(64, 64, gifSolid(64, 64, 1)), 60), kTruncated},
       {"GIF trailer before an image", gifFile(10, 10, {}), kMalformed},
       {"GIF code size 1", gifFile(8, 8, gifImage(8, 8, Bytes(40), 1)), kAccepted, kGif, 8, 8},
+      {"GIF code size 11", gifFile(8, 8, gifImage(8, 8, Bytes(40), 11)), kAccepted, kGif, 8, 8},
       {"GIF code size 12", gifFile(8, 8, gifImage(8, 8, Bytes(40), 12)), kMalformed},
       {"GIF image 65535 x 65535", gifFile(8, 8, gifImage(65535, 65535, Bytes(40))), kTooLarge},
       {"GIF screen 65535 x 65535", gifFile(65535, 65535, gifSolid(2, 2, 0)), kTooLarge},

@@ -102,8 +102,9 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
     std::string prepared;
     std::function<void(Files&)> between;  // what happens between prepare and load
     std::string loaded;
-    float width;
+    float width;  // 0: no drawn size
     const char* by;
+    float preparedWidth = 1000;
   } cases[] = {
       {"nothing changed", kA, [](Files&) {}, kA, 1000, "prepared"},
       {"file rewritten", kA, [](Files& f) { f.identities[kA].lastWrite = 9; }, kA, 1000, "fresh"},
@@ -113,14 +114,15 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
        "fresh"},
       {"another entry or folder asked for", kA, [](Files&) {}, kB, 1000, "fresh"},
       {"screen changed", kA, [](Files&) {}, kA, 800, "fresh"},
-      {"no drawn size", kA, [](Files&) {}, kA, 0, "prepared"},
+      {"no drawn size", kA, [](Files&) {}, kA, 0, "prepared", 0},
+      {"prepared for a drawn size, asked for none", kA, [](Files&) {}, kA, 0, "fresh"},
       {"file gone", kA, [](Files& f) { f.identities.erase(kA); }, kA, 1000, "error 53"},
       {"no picture", kBad, [](Files&) {}, kBad, 1000, "error 481"},
   };
   for (const auto& c : cases) {
     loader_.reset();
     files_->identities = Files().identities;
-    loader().prepare(c.prepared, c.width ? onScreen(1000) : DrawnSize{});
+    loader().prepare(c.prepared, c.preparedWidth ? onScreen(c.preparedWidth) : DrawnSize{});
     loader().waitUntilIdle();
     c.between(*files_);
     EXPECT_EQ(loadedBy(c.loaded, c.width), c.by) << c.name;

@@ -23,6 +23,7 @@ TEST_P(ModeSelection, FirstTwoCharactersInAnyCaseChooseOnceNoOtherCopyRuns) {
   EXPECT_EQ(tk.lastWindow->visible, c.mode == Mode::kShow);
   EXPECT_EQ(tk.application.cursorCounter, c.mode == Mode::kShow ? -1 : 0);
   EXPECT_EQ(slide->timer2().enabled(), c.mode == Mode::kShow) << "the banner timer";
+  EXPECT_EQ(slide->timer2().interval(), 50);
   EXPECT_EQ(setting != nullptr, c.mode == Mode::kConfigure);
   // Behind the dialog the hidden show window's slide timer never ticks.
   if (c.mode == Mode::kConfigure) {
