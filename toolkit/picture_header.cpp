@@ -90,7 +90,6 @@ PictureHeader judged(PictureFormat format, uint64_t width, uint64_t height, uint
   header.format = format;
   header.width = static_cast<uint32_t>(width);
   header.height = static_cast<uint32_t>(height);
-  header.decodeBytes = decodeBytes;
   return header;
 }
 

@@ -44,8 +44,6 @@ struct PictureHeader {
   // The size of the picture the decoder will be asked for: for a GIF, its first image.
   uint32_t width = 0;
   uint32_t height = 0;
-  // What decoding it may take at most, the decoder's buffers and ours.
-  uint64_t decodeBytes = 0;
   // GIF only: where the pieces of its first frame lie, [start, end) in the file: the screen
   // with its palette, the graphic control that goes with the first image (empty if none), and
   // that image with its data.
