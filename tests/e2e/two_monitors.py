@@ -108,9 +108,17 @@ def set_up_two_monitors(xorg, folder, win_tests):
     env = dict(os.environ, QM_EXPECT_OTHER_MONITORS=",".join(map(str, SECOND)))
     command = ["wine", win_tests,
                "--gtest_filter=SecondaryMonitors.AreTheOnesTheTwoMonitorRunSetUp"]
-    if not wait_until(lambda: subprocess.run(command, env=env, timeout=60, **QUIET).returncode == 0,
-                      30, step=1):
-        raise RuntimeError("Wine never listed the second monitor")
+    answer = os.path.join(folder, "listed.txt")
+
+    def listed():
+        with open(answer, "w") as out:
+            return subprocess.run(command, env=env, timeout=60, stdout=out,
+                                  stderr=subprocess.STDOUT).returncode == 0
+
+    # A prefix's first programs can be slow while Wine finishes setting it up.
+    if not wait_until(listed, 120, step=1):
+        with open(answer) as out:
+            raise RuntimeError("Wine never listed the second monitor:\n" + out.read()[-1500:])
 
 
 def main():
