@@ -12,8 +12,8 @@ else
   packages=(cmake make g++ googletest clang-format g++-i686-linux-gnu qemu-user
             g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
             g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-            wine wine64 xvfb xauth xdotool imagemagick python3 python3-pefile libxfixes3
-            fonts-liberation sox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
+            wine wine64 xvfb xauth xdotool imagemagick python3 python3-pefile
+            fonts-liberation sox)
   if [[ $QM_ARCH == win32 ]]; then packages+=(wine32:i386); fi
 fi
 missing=()

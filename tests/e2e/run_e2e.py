@@ -55,7 +55,7 @@ class PictureShow(EndToEnd):
     YELLOW, EDGE = (230, 230, 0), (255, 0, 255)
 
     def test_a_larger_picture_is_cut_off_unscaled_and_a_vanished_folder_ends_the_show(self):
-        # Where a smaller picture lands, to the pixel, is the dialog's and two-monitor runs' own.
+        # Where a smaller picture lands, to the pixel, is the dialog test's own.
         make_picture(self.folder + "/square.gif", 1000, 1000, self.YELLOW, self.EDGE)
         self.show_folder()
         saver = self.start("/s")
@@ -65,6 +65,9 @@ class PictureShow(EndToEnd):
         self.assertEqual(shot.box_of(exactly(self.YELLOW)), (13, 0, 1011, 768))
         # Its left and right edges show; its top and bottom edges lie beyond the screen.
         self.assertEqual(shot.box_of(exactly(self.EDGE)), (12, 0, 1012, 768))
+        run("xdotool", "click", "1")
+        key("shift", "ctrl", "Left", "F5")
+        self.assertFalse(saver.wait_exit(1.5), "ended by a click or a key that types nothing")
 
         # The folder disappears: the next step says so, above the show, which ends when the
         # message is closed.

@@ -1,5 +1,4 @@
 """Drives the built screen saver under Xvfb + Wine: start it, look at the screen, send input."""
-import ctypes
 import os
 import subprocess
 import time
@@ -96,27 +95,6 @@ def key(*names):
 
 def move_mouse(x, y, *then):
     subprocess.run(["xdotool", "mousemove", str(x), str(y), *then], check=True)
-
-
-def cursor_visible():
-    """True when the X cursor image has any opaque pixel (XFixes)."""
-    class Image(ctypes.Structure):
-        _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
-                    ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort),
-                    ("yhot", ctypes.c_ushort), ("serial", ctypes.c_ulong),
-                    ("pixels", ctypes.POINTER(ctypes.c_ulong))]
-
-    x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(Image)
-    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
-    display = x11.XOpenDisplay(None)
-    try:
-        image = xfixes.XFixesGetCursorImage(display).contents
-        return any((image.pixels[i] >> 24) & 0xFF for i in range(image.width * image.height))
-    finally:
-        x11.XCloseDisplay(display)
 
 
 def reset_settings():

@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <utility>
@@ -38,7 +37,7 @@ COLORREF printedColour(HWND window) {
   return ::GetPixel(dc.get(), 1, 1);
 }
 
-// What the two-monitor end-to-end run cannot see.
+// The covers of the other monitors, as listed (Xvfb has one monitor).
 TEST(CoverWindows, TopmostInactiveUnownedInStepWithTheMonitorsAndGoneWithTheShow) {
   std::vector<RECT> monitors{{700, 0, 1000, 300}, {0, 500, 300, 760}};  // the other two
   Win32Application app;
@@ -81,19 +80,6 @@ TEST(CoverWindows, TopmostInactiveUnownedInStepWithTheMonitorsAndGoneWithTheShow
   ::SendMessageW(again[0], WM_MOUSEMOVE, 0, 0);
   EXPECT_EQ(window.handle(), nullptr) << "not unloaded";
   for (HWND cover : again) EXPECT_FALSE(::IsWindow(cover));
-}
-
-// The two-monitor end-to-end run names the layout it set up, and waits for this to pass.
-TEST(SecondaryMonitors, AreTheOnesTheTwoMonitorRunSetUp) {
-  const char* expected = std::getenv("QM_EXPECT_OTHER_MONITORS");
-  if (!expected) GTEST_SKIP() << "set by the two-monitor end-to-end run";
-  std::string listed;
-  for (const RECT& area : secondaryMonitors()) {
-    listed += (listed.empty() ? "" : " ") + std::to_string(area.left) + "," +
-              std::to_string(area.top) + "," + std::to_string(area.right) + "," +
-              std::to_string(area.bottom);
-  }
-  EXPECT_EQ(listed, expected);
 }
 
 struct ChainCase {
