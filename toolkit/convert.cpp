@@ -1,5 +1,6 @@
 #include "toolkit/convert.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "toolkit/failure.h"
@@ -18,14 +19,13 @@ int32_t toInt32(const std::string& text) {
   bool negative = false;
   if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
 
-  // Whole part, held in 64 bits: any value past the 32-bit range is already an overflow.
-  const int64_t limit = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
+  // Whole part, held in 64 bits and stopped at the least size that overflows with either sign.
+  const int64_t past = -static_cast<int64_t>(std::numeric_limits<int32_t>::min()) + 1;
   int64_t whole = 0;
-  bool overflow = false, digits = false;
+  bool digits = false;
   for (; i < end && isDigit(text[i]); ++i) {
     digits = true;
-    whole = whole * 10 + (text[i] - '0');
-    if (whole > limit) overflow = true, whole = limit + 1;
+    whole = std::min(whole * 10 + (text[i] - '0'), past);
   }
   // Fraction: only how it compares with one half matters.
   int half = -1;  // -1 below a half, 0 exactly a half, 1 above
@@ -42,8 +42,7 @@ int32_t toInt32(const std::string& text) {
   if (!digits || i != end) throw Failure(ErrorCode::kTypeMismatch, "\"" + text + "\"");
   if (half > 0 || (half == 0 && whole % 2 == 1)) ++whole;
   const int64_t value = negative ? -whole : whole;
-  if (overflow || value > std::numeric_limits<int32_t>::max() ||
-      value < std::numeric_limits<int32_t>::min())
+  if (value > std::numeric_limits<int32_t>::max() || value < std::numeric_limits<int32_t>::min())
     throw Failure(ErrorCode::kOverflow, "\"" + text + "\"");
   return static_cast<int32_t>(value);
 }
