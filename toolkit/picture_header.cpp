@@ -131,7 +131,6 @@ struct JpegFrame {
 
 JpegFrame readJpegFrame(Reader& file, uint8_t code, uint64_t at, uint32_t length) {
   uint8_t frame[8 + 3 * 255];
-  if (length < 8) refuse(Refusal::kMalformed);
   file.read(at, 8, frame);
   JpegFrame read{be16(frame + 5), be16(frame + 3), frame[7]};
   if (read.components == 0 || length != 8 + 3 * read.components) refuse(Refusal::kMalformed);

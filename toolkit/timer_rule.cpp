@@ -19,12 +19,7 @@ void TimerRule::setEnabled(bool enabled) {
 bool TimerRule::tick() {
   if (ticking_ || !enabled_ || interval_ == 0 || !tick_) return false;
   ticking_ = true;
-  try {
-    dispatchEvent(app_, tick_);
-  } catch (...) {  // the end of a program that cannot stop its process unwinds through here
-    ticking_ = false;
-    throw;
-  }
+  dispatchEvent(app_, tick_);
   ticking_ = false;
   return true;
 }

@@ -45,8 +45,8 @@ const Bytes kFlatGif = gifSolidLzw(2000 * 2000, 1), kRle = bmpRle8Rows(11000, 80
 const size_t kOneBitABlock = jpegFlatBytes(12000, 8000, 3) / 2;
 // Rows of 1204 bytes, the last unpadded, in a file with 54 bytes of headers.
 const size_t kBmpLeast = 1204 * 399 + 1203;
-// 255 x 100 pixels in a file of 400 bytes, 78 of them headers.
-const Bytes kOs2Rle24 = bmpInfo(255, 100, 24, 4, 64);
+// 255 x 256 pixels in a file of 1024 bytes, 78 of them headers.
+const Bytes kOs2Rle24 = bmpInfo(255, 256, 24, 4, 64);
 
 TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesAreRefused) {
   auto segment = [](uint8_t marker, uint32_t length) { return Bytes{0xFF, marker} + be16(length); };
@@ -101,10 +101,16 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"top-down BMP", bmpFile(bmpInfo(7, -9, 24), {}, Bytes(24 * 9, 0)), kAccepted, kBmp, 7, 9},
       {"RLE4", bmpFile(bmpInfo(300, 20, 4, kBmpRle4), {}, bmpRle8Rows(300, 20, 0x12)), kAccepted,
        kBmp, 300, 20},
-      {"OS/2 RLE24, 4 bytes a 255 pixels", bmpFile(kOs2Rle24, {}, Bytes(400 - 78)), kAccepted, kBmp,
-       255, 100},
-      {"JPEG in a BMP: the memory bound only", bmpFile(bmpInfo(2000, 2000, 24, 4), {}, Bytes(64)),
-       kAccepted, kBmp, 2000, 2000},
+      {"OS/2 RLE24, 4 bytes a 255 pixels", bmpFile(kOs2Rle24, {}, Bytes(1024 - 78)), kAccepted,
+       kBmp, 255, 256},
+      {"JPEG in a BMP: the memory bound only, just met",
+       bmpFile(bmpInfo(15360, 10240, 24, 4), {}, Bytes(64)), kAccepted, kBmp, 15360, 10240},
+      {"square JPEG of two components, one scan",
+       kJpegStart + jpegSegment(0xC0, Bytes{8, 0x1C, 0xE8, 0x1C, 0xE8, 2, 1, 0x11, 0, 2, 0x11, 0}) +
+           jpegSegment(0xDA, {2, 1, 0, 2, 0, 0, 63, 0}) + Bytes(214000),
+       kAccepted, kJpeg, 7400, 7400},
+      {"GIF, least data, near the bound",
+       gifFile(14000, 11000, gifImage(14000, 11000, Bytes(56400))), kAccepted, kGif, 14000, 11000},
       {"RLE8, least data", bmpFile(kRle8, kPalette, kRle), kAccepted, kBmp, 11000, 8000},
       {"empty", {}, kUnknown},
       {"JPEG start alone", {0xFF, 0xD8, 0xFF}, kTruncated},
@@ -149,7 +155,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"BMP, a byte short", bmpFile(bmpInfo(401, 400, 24), {}, Bytes(kBmpLeast - 55)),
        kTooFewBytes},
       {"BMP, half its rows", bmpFile(bmpInfo(400, 400, 24), {}, Bytes(1200 * 200)), kTooFewBytes},
-      {"OS/2 RLE24, a byte short", bmpFile(kOs2Rle24, {}, Bytes(400 - 79)), kTooFewBytes},
+      {"OS/2 RLE24, a byte short", bmpFile(kOs2Rle24, {}, Bytes(1024 - 79)), kTooFewBytes},
       {"OS/2 Huffman: the memory bound only",
        bmpFile(bmpInfo(400, 400, 1, kBmpBitfields, 64), {}, Bytes(64)), kAccepted, kBmp, 400, 400},
       {"RLE8 9000 x 9000, least data: a square is kept whole",
@@ -212,6 +218,8 @@ TEST(PictureHeader, TheMemoryBoundAdmitsA100MegapixelPhotoAndNoProductThatWraps)
                    Bytes(jpegFlatBytes(11648, 8736, 3), 0));
   EXPECT_TRUE(readPictureHeader(photo).accepted()) << "progressive, every coefficient kept";
   EXPECT_TRUE(decodedSizeFits(11648, 8736));
+  EXPECT_TRUE(decodedSizeFits(kLargestDecodeBytes / 4, 1) &&
+              decodedSizeFits(1, kLargestDecodeBytes / 4));
   EXPECT_FALSE(decodedSizeFits(1ull << 32, 1ull << 32));  // the product wraps to 0
 }
 

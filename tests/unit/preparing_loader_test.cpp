@@ -46,8 +46,10 @@ struct FileLoader : PictureLoader {
   bool worker;
 };
 
-DrawnSize onScreen(float width) {
-  return [width](Extent natural) { return Extent{width, natural.height * width / natural.width}; };
+DrawnSize onScreen(float width, float stretch = 1) {
+  return [=](Extent natural) {
+    return Extent{width, natural.height * width / natural.width * stretch};
+  };
 }
 
 class Preparing : public ::testing::Test {
@@ -70,11 +72,10 @@ class Preparing : public ::testing::Test {
     }
     return *loader_;
   }
-  // Where the picture handed back came from, or the error code of the load (width 0: no drawn
-  // size).
-  std::string loadedBy(const std::string& path, float width = 1000) {
+  // Where the picture handed back came from, or the error code of the load.
+  std::string loadedBy(const std::string& path, const DrawnSize& drawn = onScreen(1000)) {
     const int directLoads = files_->directLoads, workerLoads = files_->workerLoads;
-    const int error = errorOf([&] { loader().load(path, width ? onScreen(width) : DrawnSize{}); });
+    const int error = errorOf([&] { loader().load(path, drawn); });
     if (error) return "error " + std::to_string(error);
     if (files_->directLoads > directLoads) return "direct";
     return files_->workerLoads > workerLoads ? "fresh" : "prepared";
@@ -104,7 +105,7 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
     std::string loaded;
     float width;  // 0: no drawn size
     const char* by;
-    float preparedWidth = 1000;
+    float preparedWidth = 1000, stretch = 1;
   } cases[] = {
       {"nothing changed", kA, [](Files&) {}, kA, 1000, "prepared"},
       {"file rewritten", kA, [](Files& f) { f.identities[kA].lastWrite = 9; }, kA, 1000, "fresh"},
@@ -114,6 +115,7 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
        "fresh"},
       {"another entry or folder asked for", kA, [](Files&) {}, kB, 1000, "fresh"},
       {"screen changed", kA, [](Files&) {}, kA, 800, "fresh"},
+      {"as wide, less high", kA, [](Files&) {}, kA, 1000, "fresh", 1000, 0.5f},
       {"no drawn size", kA, [](Files&) {}, kA, 0, "prepared", 0},
       {"prepared for a drawn size, asked for none", kA, [](Files&) {}, kA, 0, "fresh"},
       {"file gone", kA, [](Files& f) { f.identities.erase(kA); }, kA, 1000, "error 53"},
@@ -125,7 +127,8 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
     loader().prepare(c.prepared, c.preparedWidth ? onScreen(c.preparedWidth) : DrawnSize{});
     loader().waitUntilIdle();
     c.between(*files_);
-    EXPECT_EQ(loadedBy(c.loaded, c.width), c.by) << c.name;
+    EXPECT_EQ(loadedBy(c.loaded, c.width ? onScreen(c.width, c.stretch) : DrawnSize{}), c.by)
+        << c.name;
   }
   // What no file system vouches for is never decoded ahead.
   files_->identities[kB].index = 0;
@@ -198,6 +201,8 @@ TEST_F(Preparing, GoingAwayNeverWaitsForAWorkerStuckInADecode) {
   const auto start = std::chrono::steady_clock::now();
   loader_.reset();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+  gate_.unlock();  // the worker then ends, and its loader and the files' last copies with it
+  while (files_.use_count() > 2) ASSERT_LT(std::chrono::steady_clock::now() - start, 10s);
 }
 
 }  // namespace
