@@ -101,7 +101,11 @@ Pixels shrink(const Pixels& source, int sourceWidth, int sourceHeight, int width
   return target;
 }
 
-uint32_t grey(uint32_t level) { return level * 0x01010101u; }
+Pixels greys(std::initializer_list<uint32_t> levels) {
+  Pixels out;
+  for (uint32_t level : levels) out.push_back(level * 0x01010101u);
+  return out;
+}
 
 TEST(TurnPixels, EachOrientationShowsThePictureAsTheExifStandardDescribesIt) {
   // Stored 3 x 2: a b c above d e f.
@@ -134,16 +138,11 @@ TEST(AreaShrinker, EachChannelOfAPixelIsTheMeanOfTheAreaItCoversAndNeverEnlarges
     int sourceWidth, sourceHeight, width, height;
     Pixels shrunk;
   } cases[] = {
-      {{grey(0), grey(4), grey(100), grey(100), grey(8), grey(12), grey(100), grey(100), grey(10),
-        grey(10), grey(255), grey(255), grey(30), grey(30), grey(0), grey(0)},
-       4,
-       4,
-       2,
-       2,
-       {grey(6), grey(100), grey(20), grey(128)}},
+      {greys({0, 4, 100, 100, 8, 12, 100, 100, 10, 10, 255, 255, 30, 30, 0, 0}), 4, 4, 2, 2,
+       greys({6, 100, 20, 128})},
       // The middle pixel is shared half and half: (0 + 90 / 2) / 1.5 = 30.
-      {{grey(0), grey(90), grey(180)}, 3, 1, 2, 1, {grey(30), grey(150)}},
-      {{grey(0), grey(90), grey(180)}, 1, 3, 1, 2, {grey(30), grey(150)}},
+      {greys({0, 90, 180}), 3, 1, 2, 1, greys({30, 150})},
+      {greys({0, 90, 180}), 1, 3, 1, 2, greys({30, 150})},
       {{0xFFFF0001, 0x0100FF03}, 2, 1, 1, 1, {0x80808002}},
       {{1, 2, 3, 4, 5, 6}, 3, 2, 6, 4, {1, 2, 3, 4, 5, 6}},  // the shrinker sizes the result
       // An even colour stays exactly that colour at any size.
