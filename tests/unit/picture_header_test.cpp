@@ -59,7 +59,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
     frame[11] = factors;
     return kJpegStart + frame + Bytes(64);
   };
-  Bytes comments = kJpegStart;
+  Bytes comments;  // the most segments walked
   for (int i = 0; i < 4096; ++i) comments.insert(comments.end(), {0xFF, 0xFE, 0, 2});
   struct Case {
     const char* name;
@@ -87,7 +87,8 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"progressive", kJpegStart + jpegFrame(512, 256, 3, 0xC2) + Bytes(1000, 0), kAccepted, kJpeg,
        512, 256},
       {"4:2:0, one scan, 108 MP", jpegFile(12000, 9000, 3), kAccepted, kJpeg, 12000, 9000},
-      {"4:2:0, progressive, 96 MP", progressive(12000, 8000), kAccepted, kJpeg, 12000, 8000},
+      {"4:2:0, progressive, the bound just met", progressive(12800, 8192), kAccepted, kJpeg, 12800,
+       8192},
       {"GIF", gifFile(30, 20, gifSolid(30, 20, 1)), kAccepted, kGif, 30, 20},
       {"GIF image within its screen, after an extension",
        gifFile(300, 300, gifExtension(0xFE, Bytes(600, 'c')) + gifSolid(40, 50, 2)), kAccepted,
@@ -113,12 +114,22 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
        gifFile(14000, 11000, gifImage(14000, 11000, Bytes(56400))), kAccepted, kGif, 14000, 11000},
       {"RLE8, least data", bmpFile(kRle8, kPalette, kRle), kAccepted, kBmp, 11000, 8000},
       {"empty", {}, kUnknown},
+      {"a text beginning with B", {'B', 'o', 'n', 'j', 'o', 'u', 'r'}, kUnknown},
+      {"OS/2 header of 20 bytes, RLE8",
+       bmpFile(bmpInfo(400, 400, 8, kBmpRle8, 20), kPalette, Bytes(1300)), kAccepted, kBmp, 400,
+       400},
       {"JPEG start alone", {0xFF, 0xD8, 0xFF}, kTruncated},
       {"JPEG length 1 (steps back)", kJpegStart + segment(0xE0, 1) + Bytes(64), kMalformed},
       {"JPEG frame cut short", cut(kJpegStart + jpegFrame(64, 64, 3), 14), kTruncated},
       {"JPEG scan before a frame", kJpegStart + jpegSegment(0xDA, Bytes(8)), kMalformed},
       {"JPEG of fill bytes", kJpegStart + Bytes(2 << 20, 0xFF), kMalformed},
-      {"JPEG frame after 4096 segments", comments + jpegFrame(8, 8) + Bytes(8), kMalformed},
+      {"JPEG frame after 4096 segments", kJpegStart + comments + jpegFrame(8, 8) + Bytes(8),
+       kMalformed},
+      {"4:2:0, 108 MP, its scan after 4096 segments",
+       kJpegStart + jpegFrame(12000, 9000, 3) + comments +
+           jpegSegment(0xDA, {3, 1, 0, 2, 0, 3, 0, 0, 63, 0}) +
+           Bytes(jpegFlatBytes(12000, 9000, 3)),
+       kTooLarge},
       {"JPEG frame length not its components'",
        kJpegStart + segment(0xC0, 11) + Bytes{8, 0, 8, 0, 8, 2, 1, 0x11, 0, 2, 0x11, 0} + Bytes(64),
        kMalformed},

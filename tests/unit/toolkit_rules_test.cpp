@@ -78,6 +78,7 @@ TEST(Pattern, LongNameAgainstEachWildcardIgnoringCase) {
   for (const char* name : {"a.jpgx", "a.jpeg", "a.wmf", "ajpg", "a.jpg.txt", ""})
     EXPECT_FALSE(matchesPattern(name, "*.bmp;*.jpg;*.gif")) << name;
   EXPECT_TRUE(matchesPattern("a.jpg", "*.jpg*")) << "a star at the end matches nothing too";
+  EXPECT_FALSE(matchesPattern("b.jpg", "a*"));
 }
 
 TEST(NaturalOrder, DigitRunsCompareAsNumbersCaseIsIgnoredAndTheFirst32767Stay) {
@@ -109,7 +110,7 @@ TEST(ToInt32, DecimalsWithBlanksSignAndHalfToEvenElseTypeMismatchOrOverflow) {
   EXPECT_EQ(toInt32("2147483647"), INT32_MAX);
   EXPECT_EQ(toInt32("-2147483648"), INT32_MIN);
   for (const auto& [text, value] : values) EXPECT_EQ(toInt32(text), value) << text;
-  for (const char* text : {"abc", "", "  ", "-", "1 2", "8s", "1e3", "0x10", "--1", "."})
+  for (const char* text : {"abc", "", "  ", "-", "1 2", "8s", "1e3", "0x10", "--1", ".", "2.5x"})
     EXPECT_EQ(errorOf([&] { toInt32(text); }), 13) << text;
   for (const char* text : {"2147483648", "-2147483649", "2147483647.5", "99999999999999999999"})
     EXPECT_EQ(errorOf([&] { toInt32(text); }), 6) << text;
