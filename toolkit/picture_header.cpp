@@ -1,5 +1,6 @@
 #include "toolkit/picture_header.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qm {
@@ -327,7 +328,7 @@ PictureHeader readPictureHeader(ByteSource& source) {
   Reader file(source);
   try {
     uint8_t magic[6] = {};
-    file.read(0, file.size() < 6 ? static_cast<size_t>(file.size()) : 6, magic);
+    file.read(0, static_cast<size_t>(std::min<uint64_t>(file.size(), sizeof magic)), magic);
     if (magic[0] == 'B' && magic[1] == 'M') return readBmp(file);
     if (magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) return readJpeg(file);
     if (std::memcmp(magic, "GIF87a", 6) == 0 || std::memcmp(magic, "GIF89a", 6) == 0)
