@@ -152,6 +152,8 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"GIF code size 12", gifFile(8, 8, gifImage(8, 8, Bytes(40), 12)), kMalformed},
       {"GIF image 65535 x 65535", gifFile(8, 8, gifImage(65535, 65535, Bytes(40))), kTooLarge},
       {"GIF screen 65535 x 65535", gifFile(65535, 65535, gifSolid(2, 2, 0)), kTooLarge},
+      {"GIF a byte over the bound, counting its copied frame",
+       gifFile(15727, 10000, gifImage(15727, 10000, Bytes(64541))), kTooLarge},
       {"GIF a pixel past 12 bits a 4096 pixels", gifFile(8, 8, gifImage(2731, 3, Bytes(3))),
        kTooFewBytes},
       {"BMP info cut short", cut(bmpFile(bmpInfo(4, 4, 32, 0, 124), {}, {}), 74), kTruncated},
@@ -184,9 +186,10 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
     cases.push_back(
         {"BMP bits", bmpFile(bmpInfo(5, 4, bits), {}, Bytes(80)), kAccepted, kBmp, 5, 4});
   for (uint32_t size : {40, 52, 56, 108, 124})
-    cases.push_back({"bit fields, half its rows",
-                     bmpFile(bmpInfo(400, 400, 16, kBmpBitfields, size), {}, Bytes(800 * 200)),
-                     kTooFewBytes});
+    for (uint32_t compression : {uint32_t{kBmpBitfields}, 6u})  // 6: with alpha
+      cases.push_back({"bit fields, half its rows",
+                       bmpFile(bmpInfo(400, 400, 16, compression, size), {}, Bytes(800 * 200)),
+                       kTooFewBytes});
   for (const auto& c : cases) {
     MemoryFile file(c.bytes);
     const PictureHeader header = readPictureHeader(file);
