@@ -101,18 +101,6 @@ inline Bytes gifFile(uint16_t width, uint16_t height, const Bytes& blocks, bool 
          Bytes{0x81, 0, 0, 220, 0, 0, 0, 200, 0, 0, 0, 230, 255, 255, 255} + blocks +
          (trailer ? Bytes{0x3B} : Bytes{});
 }
-// An endless animation whose first frame is red and the others blue.
-inline Bytes gifAnimation(uint16_t width, uint16_t height, int frames) {
-  Bytes out =
-      gifFile(width, height,
-              gifExtension(0xFF, {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 1, 0, 0}) +
-                  gifSolid(width, height, 0),
-              false);
-  const Bytes later = gifExtension(0xF9, {4, 10, 0, 0}) + gifSolid(width, height, 2);
-  for (int frame = 1; frame < frames; ++frame) out.insert(out.end(), later.begin(), later.end());
-  return out + Bytes{0x3B};
-}
-
 // ---- BMP: an info header of size bytes; 12 is the core header, with 16-bit sizes.
 enum : uint32_t { kBmpRgb, kBmpRle8, kBmpRle4, kBmpBitfields };
 inline Bytes bmpInfo(int32_t width, int32_t height, uint16_t bitCount, uint32_t compression = 0,
