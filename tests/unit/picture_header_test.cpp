@@ -125,6 +125,11 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"JPEG of fill bytes", kJpegStart + Bytes(2 << 20, 0xFF), kMalformed},
       {"JPEG frame after 4096 segments", kJpegStart + comments + jpegFrame(8, 8) + Bytes(8),
        kMalformed},
+      {"4:2:0, 108 MP, a segment of length 0 before its scan",
+       kJpegStart + jpegFrame(12000, 9000, 3) + Bytes{0xFF, 0xE1, 0, 0} +
+           jpegSegment(0xDA, {3, 1, 0, 2, 0, 3, 0, 0, 63, 0}) +
+           Bytes(jpegFlatBytes(12000, 9000, 3)),
+       kTooLarge},
       {"4:2:0, 108 MP, its scan after 4096 segments",
        kJpegStart + jpegFrame(12000, 9000, 3) + comments +
            jpegSegment(0xDA, {3, 1, 0, 2, 0, 3, 0, 0, 63, 0}) +

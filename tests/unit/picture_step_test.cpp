@@ -74,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
     Pictures, Fitting,
     ::testing::Values(Geometry{"landscape twice as wide", 2048, 1000, 0, 2010, 15360, 7500},
                       Geometry{"portrait taller", 600, 1536, 5430, 0, 4500, 11520},
-                      Geometry{"square larger, never scaled", 1000, 1000, 180, -1740, 15000, 15000},
+                      Geometry{"square wider than the screen, never scaled", 1100, 1100, -570,
+                               -2490, 16500, 16500},
                       Geometry{"landscape only too tall is not shrunk", 1000, 900, 180, -990, 15000,
                                13500},
                       Geometry{"exactly the screen", 1024, 768, 0, 0, 15360, 11520}));
