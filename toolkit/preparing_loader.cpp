@@ -218,15 +218,13 @@ PictureRef PreparingLoader::load(const std::string& path, const DrawnSize& drawn
   if (candidate && shared.stillValid(*candidate, drawnSize)) return candidate->picture;
 
   lock.lock();
-  if (!shared.startWorker()) {
-    lock.unlock();
-    return direct_.load(path, drawnSize);
+  const uint64_t ticket = shared.startWorker() ? ++shared.tickets : 0;
+  if (ticket) {
+    shared.pending = Job{path, drawnSize, ticket};
+    shared.changed.notify_all();
+    shared.waitPumping(lock, [&] { return shared.answer.ticket == ticket || shared.noWorker; });
   }
-  const uint64_t ticket = ++shared.tickets;
-  shared.pending = Job{path, drawnSize, ticket};
-  shared.changed.notify_all();
-  shared.waitPumping(lock, [&] { return shared.answer.ticket == ticket || shared.noWorker; });
-  if (shared.answer.ticket != ticket) {  // the worker could not make its loader
+  if (!ticket || shared.answer.ticket != ticket) {  // no worker, or it could not make its loader
     shared.pending.reset();
     lock.unlock();
     return direct_.load(path, drawnSize);
@@ -246,12 +244,9 @@ void PreparingLoader::prepare(const std::string& path, const DrawnSize& drawnSiz
   // A folder of one picture asks for the same file every time: what is ready stays ready.
   if (shared.ready && shared.ready->path == path && shared.stillValid(*shared.ready, drawnSize))
     return;
+  if (!shared.startWorker()) return;
   shared.ready.reset();
   shared.pending = Job{path, drawnSize, 0};
-  if (!shared.startWorker()) {
-    shared.pending.reset();
-    return;
-  }
   shared.changed.notify_all();
 }
 
