@@ -44,6 +44,7 @@ inline Bytes jpegFile(uint16_t width, uint16_t height, int components = 1,
                       size_t dataBytes = SIZE_MAX) {
   if (dataBytes == SIZE_MAX) dataBytes = jpegFlatBytes(width, height, components);
   return kJpegStart + kJfif + jpegFrame(width, height, components) + jpegSegment(0xC4, Bytes(29)) +
+         jpegSegment(0xE2, {}) +
          jpegSegment(0xDA, components == 3 ? Bytes{3, 1, 0, 2, 0, 3, 0, 0, 63, 0}
                                            : Bytes{1, 1, 0, 0, 63, 0}) +
          Bytes(dataBytes, 0) + Bytes{0xFF, 0xD9};
