@@ -14,7 +14,12 @@ else
             g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
             wine wine64 xvfb xauth xdotool imagemagick python3 python3-pefile
             fonts-liberation sox)
-  if [[ $QM_ARCH == win32 ]]; then packages+=(wine32:i386); fi
+  # Wine's X11 driver loads the X extensions at run time and Debian lists them only as
+  # recommends of the 32-bit half: without them it sees every monitor as one wide screen.
+  if [[ $QM_ARCH == win32 ]]; then
+    packages+=(wine32:i386 libxrandr2:i386 libxinerama1:i386 libxrender1:i386 libxcursor1:i386
+               libxi6:i386 libxfixes3:i386 libxcomposite1:i386 libxxf86vm1:i386)
+  fi
 fi
 missing=()
 for p in "${packages[@]}"; do
