@@ -3,6 +3,7 @@
 #include <windows.h>
 // commctrl.h needs windows.h before it.
 #include <commctrl.h>
+#include <imm.h>
 
 #include <cmath>
 #include <optional>
@@ -82,6 +83,33 @@ TEST(CoverWindows, TopmostInactiveUnownedInStepWithTheMonitorsAndGoneWithTheShow
   for (HWND cover : again) EXPECT_FALSE(::IsWindow(cover));
 }
 
+// Windows, unlike Wine, gives an activated window the focus only in DefWindowProc, and sends a
+// mouse move whenever a window comes or goes under a pointer that stays where it is.
+TEST(ShowWindowInput, ActivationGivesTheFocusOnlyRealMovesCountAndNoInputMethodTakesKeys) {
+  Win32Application app;
+  Win32ShowWindow window(app, [] { return std::vector<RECT>{{700, 0, 1000, 300}}; });
+  int moves = 0;
+  window.setEvents({[] {}, nullptr, [&moves] { ++moves; }, nullptr});
+  window.show();
+  EXPECT_EQ(::ImmGetContext(window.handle()), nullptr);
+  ::SetFocus(nullptr);
+  ::SendMessageW(window.handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(::GetFocus(), window.handle()) << "keys would go elsewhere as system keys";
+
+  POINT pointer{};
+  ::GetCursorPos(&pointer);
+  auto move = [](HWND to, int x, int y) { ::SendMessageW(to, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); };
+  for (int i = 0; i < 10; ++i) move(window.handle(), pointer.x, pointer.y);
+  EXPECT_EQ(moves, 0) << "a pointer where the show found it has not moved";
+  move(window.handle(), pointer.x + 1, pointer.y);
+  move(window.handle(), pointer.x + 1, pointer.y);
+  const HWND cover = window.covers().windows().at(0)->handle();
+  move(cover, 0, 0);              // (700, 0) on the screen
+  move(window.handle(), 700, 0);  // the same place, seen from the show window
+  move(cover, 0, 1);
+  EXPECT_EQ(moves, 3);
+}
+
 struct ChainCase {
   const char* windows;
   std::optional<DWORD> perMonitorV2, perMonitor, system;  // absent: this Windows lacks it
@@ -151,6 +179,15 @@ TEST(WindowDpi, TheDialogLaysItselfOutAgainAtEachNewDpi) {
 
   for (int dpi : {144, 120}) {
     SCOPED_TRACE(dpi);
+    SIZE asked{};  // asked before the move, so that Windows places it where it will fit
+    EXPECT_TRUE(::SendMessageW(dialog.handle(), 0x02E4 /* WM_GETDPISCALEDSIZE */, dpi,
+                               reinterpret_cast<LPARAM>(&asked)));
+    const RECT inside = pixelsAt({0, 0, kDialogWidth, kDialogHeight}, dpi);
+    const RECT outside =
+        frameForClient(inside.right, inside.bottom,
+                       static_cast<DWORD>(::GetWindowLongPtrW(dialog.handle(), GWL_STYLE)),
+                       static_cast<DWORD>(::GetWindowLongPtrW(dialog.handle(), GWL_EXSTYLE)), dpi);
+    EXPECT_EQ(std::pair(asked.cx, asked.cy), std::pair(outside.right, outside.bottom));
     RECT suggested{40, 30, 500, 400};
     ::SendMessageW(dialog.handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                    reinterpret_cast<LPARAM>(&suggested));

@@ -6,7 +6,9 @@
 
 #include "sound/sound.h"
 #include "tests/win/helpers.h"
+#include "toolkit/failure.h"
 #include "toolkit/win32/application.h"
+#include "toolkit/win32/preparing_loader.h"
 #include "toolkit/win32/settings_store.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/toolkit.h"
@@ -21,6 +23,21 @@ TEST(Application, TheSecondToStartSeesTheFirstAndArgumentsFollowTheProgramName) 
   EXPECT_EQ(argumentsOf(L"C:\\q.scr   /c:1234"), L"/c:1234");
   EXPECT_EQ(argumentsOf(L"\"C:\\q.scr\""), L"");
   EXPECT_EQ(argumentsOf(L"\"C:\\q.scr\"/p 77"), L"/p 77");
+}
+
+// An empty card reader or removed media gives the program's own message, not the system's box.
+TEST(Application, ThePreparedProcessShowsNoSystemBoxForAnEmptyDrive) {
+  ::SetErrorMode(0);  // as Windows starts a process; Wine starts it quiet already
+  prepareProcess();
+  const UINT quiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+  EXPECT_EQ(::GetErrorMode() & quiet, quiet);
+}
+
+// This thread's COM is single-threaded, so the worker's multithreaded COM is refused: without
+// it the worker's loader refuses to be made, and the show's own thread loads every picture.
+TEST(WorkerLoader, RefusesToBeMadeWithoutCom) {
+  ComScope com;
+  EXPECT_THROW(wicPreparingPlatform().workerLoader(), Failure);
 }
 
 const std::string kApp = "file test";
