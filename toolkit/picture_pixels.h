@@ -14,6 +14,8 @@ namespace qm {
 class AreaShrinker {
  public:
   // width and height are clamped to 1 .. the source's. target holds width x height pixels.
+  // The source holds fewer than 2^30 pixels and is narrower than 2^24 (decodes are bounded far
+  // below that).
   AreaShrinker(int sourceWidth, int sourceHeight, int width, int height, uint32_t* target);
   int width() const { return width_; }
   int height() const { return height_; }
@@ -28,15 +30,28 @@ class AreaShrinker {
     uint32_t weight;  // the rest, out of the source's size, goes to first + 1
   };
   static std::vector<Share> shares(int sourceSize, int size);
+  void addToLanes(const uint32_t* row, const uint32_t* second);
+  void flushLanes(uint32_t weight, uint32_t rest);
   void emitRow();
+  uint32_t roundedMean(uint64_t sum) const;
 
   int sourceWidth_, sourceHeight_, width_, height_;
   uint32_t* target_;
   std::vector<Share> columns_, rows_;
-  std::vector<uint64_t> rowSums_;  // one source row shrunk across: 4 channels per target pixel
-  std::vector<uint64_t> current_, next_;  // the target row being summed, and the one after it
+  std::vector<int> lastColumns_;  // of each target column, the last source column it shares
+  // Source rows summed down each column, two channels to a word in 16-bit lanes (blue and red,
+  // green and the top byte): cheap at 32 bits, and exact for up to 257 rows.
+  std::vector<uint32_t> lanes_;
+  int laneRows_ = 0, laneLimit_ = 256;
+  // The target row being summed and the one after it, 4 channels per target pixel.
+  std::vector<uint64_t> current_, next_;
   int sourceRow_ = 0;
   int targetRow_ = 0;
+  // Sums of a target pixel are divided by the source's area through a reciprocal: floor(x /
+  // area) is ((x >> divideShift_) * reciprocal_) >> 32, at most 2 short, made good.
+  uint32_t area_;
+  int divideShift_ = 0;
+  uint32_t reciprocal_ = 0;
 };
 
 // Turns width x height pixels upright for an Exif orientation (1 to 8; anything else copies):

@@ -166,5 +166,56 @@ TEST(AreaShrinker, BandsOfAnyHeightGiveTheSamePicture) {
     EXPECT_EQ(shrink(source, 123, 97, 40, 31, band), whole) << band;
 }
 
+// Each target pixel straight from its definition: the source pixels' overlaps with it, measured
+// where a source pixel is as long as the target is wide (high) and a target pixel as the
+// source.
+Pixels areaMeans(const Pixels& source, int sourceWidth, int sourceHeight, int width, int height) {
+  auto overlap = [](int64_t from, int64_t to, int64_t start, int64_t end) {
+    return std::max<int64_t>(0, std::min(to, end) - std::max(from, start));
+  };
+  const uint64_t area = uint64_t(sourceWidth) * sourceHeight;
+  Pixels target;
+  for (int i = 0; i < height; ++i) {
+    for (int j = 0; j < width; ++j) {
+      uint64_t sums[4] = {};
+      for (int y = 0; y < sourceHeight; ++y) {
+        const int64_t down = overlap(int64_t(y) * height, int64_t(y + 1) * height,
+                                     int64_t(i) * sourceHeight, int64_t(i + 1) * sourceHeight);
+        for (int x = 0; down > 0 && x < sourceWidth; ++x) {
+          const int64_t across = overlap(int64_t(x) * width, int64_t(x + 1) * width,
+                                         int64_t(j) * sourceWidth, int64_t(j + 1) * sourceWidth);
+          for (int c = 0; c < 4; ++c)
+            sums[c] +=
+                uint64_t(across * down) * (source[size_t(y) * sourceWidth + x] >> 8 * c & 255);
+        }
+      }
+      uint32_t pixel = 0;
+      for (int c = 0; c < 4; ++c) pixel |= uint32_t((sums[c] + area / 2) / area) << 8 * c;
+      target.push_back(pixel);
+    }
+  }
+  return target;
+}
+
+TEST(AreaShrinker, EveryPixelIsTheRoundedMeanOfItsAreaAtAnyRatio) {
+  std::mt19937 random(11);
+  const struct {
+    int sourceWidth, sourceHeight, width, height;
+  } sizes[] = {
+      {123, 97, 40, 31}, {97, 123, 31, 40}, {60, 40, 59, 39},
+      {250, 7, 3, 2},    {9, 700, 2, 1},  // more rows to a target row than 16-bit lanes hold
+      {641, 1, 640, 1},  {1, 5, 1, 2},      {301, 200, 7, 5},
+  };
+  for (const auto& s : sizes) {
+    Pixels source(size_t(s.sourceWidth) * s.sourceHeight);
+    // Mostly white where many rows meet, so that a lane holding too many would overflow.
+    const uint32_t white = s.sourceHeight > 256 ? 63 : 1;
+    for (uint32_t& pixel : source) pixel = random() | (random() & white ? 0xFFFFFFFF : 0);
+    EXPECT_EQ(shrink(source, s.sourceWidth, s.sourceHeight, s.width, s.height, 13),
+              areaMeans(source, s.sourceWidth, s.sourceHeight, s.width, s.height))
+        << s.sourceWidth << "x" << s.sourceHeight << " to " << s.width << "x" << s.height;
+  }
+}
+
 }  // namespace
 }  // namespace qm
