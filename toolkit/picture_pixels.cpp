@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "toolkit/exif_orientation.h"
+#include "toolkit/pixel_lanes.h"
 
 namespace qm {
 
@@ -17,20 +18,21 @@ AreaShrinker::AreaShrinker(int sourceWidth, int sourceHeight, int width, int hei
       columns_(shares(sourceWidth_, width_)),
       rows_(shares(sourceHeight_, height_)),
       lastColumns_(static_cast<size_t>(width_)),
+      lastShares_(static_cast<size_t>(width_)),
       lanes_(static_cast<size_t>(sourceWidth_) * 2),
       current_(static_cast<size_t>(width_) * 4),
       next_(current_.size()),
-      area_(static_cast<uint32_t>(sourceWidth_) * static_cast<uint32_t>(sourceHeight_)) {
+      divisor_(lanes::divisorOf(static_cast<uint32_t>(sourceWidth_) *
+                                static_cast<uint32_t>(sourceHeight_))) {
   // 16-bit lanes hold 256 rows of 255; a target pixel's sum across, 255 x the source's width
   // for each row.
   laneLimit_ =
       static_cast<int>(std::clamp<uint64_t>(0xFFFFFFFFu / (255 * uint64_t(sourceWidth_)), 1, 256));
-  for (int x = 0; x < sourceWidth_; ++x)
-    lastColumns_[static_cast<size_t>(columns_[static_cast<size_t>(x)].first)] = x;
-  // A rounded sum is below 256 areas; shifted right it fits 32 bits.
-  while ((uint64_t(area_) << 8) >> divideShift_ >= (uint64_t(1) << 32)) ++divideShift_;
-  reciprocal_ =
-      static_cast<uint32_t>((uint64_t(1) << (32 + divideShift_)) / std::max<uint64_t>(area_, 2));
+  for (int x = 0; x < sourceWidth_; ++x) {
+    const Share share = columns_[static_cast<size_t>(x)];
+    lastColumns_[static_cast<size_t>(share.first)] = x;
+    lastShares_[static_cast<size_t>(share.first)] = share.weight;
+  }
 }
 
 // Measured in units where a source pixel is `size` long and a target pixel `sourceSize` long,
@@ -83,84 +85,28 @@ void AreaShrinker::addRows(const uint32_t* rows, int count, size_t stride) {
 }
 
 void AreaShrinker::addToLanes(const uint32_t* row, const uint32_t* second) {
-  constexpr uint32_t kEven = 0x00FF00FF;  // blue and red; shifted down, green and the top byte
-  uint32_t* lane = lanes_.data();
-  if (second) {
-    for (int x = 0; x < sourceWidth_; ++x, lane += 2) {
-      const uint32_t a = row[x], b = second[x];
-      lane[0] += (a & kEven) + (b & kEven);
-      lane[1] += ((a >> 8) & kEven) + ((b >> 8) & kEven);
-    }
-    return;
-  }
-  for (int x = 0; x < sourceWidth_; ++x, lane += 2) {
-    const uint32_t pixel = row[x];
-    lane[0] += pixel & kEven;
-    lane[1] += (pixel >> 8) & kEven;
-  }
+  (sse2_ ? lanes::addSse2 : lanes::addPlain)(lanes_.data(), row, second, sourceWidth_);
 }
 
 // Sums the lanes across into the target row, each source column shared as columns_ says, and
 // adds them by their weight to current_, and for a row across its lower border by the rest to
-// next_. A target pixel's columns weigh the source's width in all, so
-// laneLimit_ keeps its sum within 32 bits.
+// next_. A target pixel's columns weigh the source's width in all, so laneLimit_ keeps its sum
+// within 32 bits.
 void AreaShrinker::flushLanes(uint32_t weight, uint32_t rest) {
-  const uint32_t* lane = lanes_.data();
-  const uint32_t across = static_cast<uint32_t>(width_);
-  uint32_t carried[4] = {};  // the rest of the column across the left border
-  int x = 0;
-  for (int j = 0; j < width_; ++j) {
-    // The columns wholly inside target pixel j weigh `across` each; its last one is shared
-    // with the next.
-    uint32_t inside[4] = {};
-    for (const int last = lastColumns_[static_cast<size_t>(j)]; x < last; ++x, lane += 2) {
-      inside[0] += lane[0] & 0xFFFF;
-      inside[1] += lane[1] & 0xFFFF;
-      inside[2] += lane[0] >> 16;
-      inside[3] += lane[1] >> 16;
-    }
-    const uint32_t share = columns_[static_cast<size_t>(x)].weight;
-    const uint32_t last[4] = {lane[0] & 0xFFFF, lane[1] & 0xFFFF, lane[0] >> 16, lane[1] >> 16};
-    ++x, lane += 2;
-    const size_t at = static_cast<size_t>(j) * 4;
-    for (int c = 0; c < 4; ++c) {
-      const uint32_t sum = carried[c] + inside[c] * across + last[c] * share;
-      carried[c] = last[c] * (across - share);
-      current_[at + c] += uint64_t(sum) * weight;
-      if (rest > 0) next_[at + c] += uint64_t(sum) * rest;
-    }
-  }
+  const lanes::Across shape{lastColumns_.data(), lastShares_.data(), width_,
+                            static_cast<uint32_t>(width_)};
+  (sse2_ ? lanes::acrossSse2 : lanes::acrossPlain)(lanes_.data(), shape, weight, rest,
+                                                   current_.data(), next_.data());
   std::fill(lanes_.begin(), lanes_.end(), 0);
   laneRows_ = 0;
 }
 
 void AreaShrinker::emitRow() {
-  uint32_t* out = target_ + static_cast<size_t>(targetRow_) * width_;
-  for (int x = 0; x < width_; ++x) {
-    uint32_t pixel = 0;
-    for (int c = 0; c < 4; ++c) {
-      const size_t at = static_cast<size_t>(x) * 4 + c;
-      const uint32_t mean = roundedMean(current_[at]);
-      pixel |= std::min<uint32_t>(mean, 255) << (8 * c);
-    }
-    out[x] = pixel;
-  }
+  (sse2_ ? lanes::meansSse2 : lanes::meansPlain)(
+      current_.data(), width_, divisor_, target_ + static_cast<size_t>(targetRow_) * width_);
   current_.swap(next_);
   std::fill(next_.begin(), next_.end(), 0);
   ++targetRow_;
-}
-
-// sum / area rounded half up, without a 64-bit division (a library call at 32 bits): the
-// estimate is at most 2 short, and the remainder then below 3 areas, so 32 bits hold it.
-uint32_t AreaShrinker::roundedMean(uint64_t sum) const {
-  const uint64_t x = sum + area_ / 2;
-  uint32_t quotient =
-      static_cast<uint32_t>((uint64_t(uint32_t(x >> divideShift_)) * reciprocal_) >> 32);
-  // Made good without branches, which would go either way at random.
-  uint32_t left = uint32_t(x) - quotient * area_;
-  const uint32_t once = left >= area_;
-  left -= once * area_;
-  return quotient + once + (left >= area_);
 }
 
 void turnPixels(const uint32_t* source, int width, int height, int orientation, uint32_t* target) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "toolkit/pixel_lanes.h"
+
 namespace qm {
 
 // Shrinks by area averaging: each result pixel is the mean of the source area it covers,
@@ -14,7 +16,7 @@ namespace qm {
 class AreaShrinker {
  public:
   // width and height are clamped to 1 .. the source's. target holds width x height pixels.
-  // The source holds fewer than 2^30 pixels and is narrower than 2^24 (decodes are bounded far
+  // The source holds fewer than 2^29 pixels and is narrower than 2^24 (decodes are bounded far
   // below that).
   AreaShrinker(int sourceWidth, int sourceHeight, int width, int height, uint32_t* target);
   int width() const { return width_; }
@@ -33,25 +35,24 @@ class AreaShrinker {
   void addToLanes(const uint32_t* row, const uint32_t* second);
   void flushLanes(uint32_t weight, uint32_t rest);
   void emitRow();
-  uint32_t roundedMean(uint64_t sum) const;
 
   int sourceWidth_, sourceHeight_, width_, height_;
   uint32_t* target_;
   std::vector<Share> columns_, rows_;
-  std::vector<int> lastColumns_;  // of each target column, the last source column it shares
+  // Of each target column, the last source column it shares, and that column's weight in it.
+  std::vector<int> lastColumns_;
+  std::vector<uint32_t> lastShares_;
   // Source rows summed down each column, two channels to a word in 16-bit lanes (blue and red,
   // green and the top byte): cheap at 32 bits, and exact for up to 257 rows.
   std::vector<uint32_t> lanes_;
   int laneRows_ = 0, laneLimit_ = 256;
-  // The target row being summed and the one after it, 4 channels per target pixel.
+  bool sse2_ = lanes::haveSse2();
+  // The target row being summed and the one after it, 4 channels per target pixel in its
+  // order.
   std::vector<uint64_t> current_, next_;
   int sourceRow_ = 0;
   int targetRow_ = 0;
-  // Sums of a target pixel are divided by the source's area through a reciprocal: floor(x /
-  // area) is ((x >> divideShift_) * reciprocal_) >> 32, at most 2 short, made good.
-  uint32_t area_;
-  int divideShift_ = 0;
-  uint32_t reciprocal_ = 0;
+  lanes::Divisor divisor_;  // of the source's area
 };
 
 // Turns width x height pixels upright for an Exif orientation (1 to 8; anything else copies):
