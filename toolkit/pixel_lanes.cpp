@@ -11,7 +11,7 @@ namespace qm::lanes {
 bool haveSse2() {
 #if defined(_M_X64) || defined(__x86_64__)
   return true;
-#elif defined(_M_IX86)
+#elif defined(_MSC_VER) && defined(_M_IX86)
   int registers[4];
   __cpuid(registers, 1);
   return (registers[3] & (1 << 26)) != 0;
