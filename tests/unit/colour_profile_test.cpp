@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/common/exif_block.h"
 #include "tests/common/icc_profile.h"
 
 namespace qm {
@@ -39,20 +40,11 @@ Bytes joined(const std::vector<Bytes>& parts, std::initializer_list<size_t> orde
   return out;
 }
 
-// An Exif block saying ColorSpace and the interoperability index: IFD0 at 8 links the Exif IFD
-// at 26, which links the interoperability IFD at 56.
-Bytes exifColourSpace(uint16_t colourSpace, const char (&index)[4]) {
-  return text("Exif") + Bytes{0, 0, 'I', 'I', 42, 0} + le(8, 4) + le(1, 2) + le(0x8769, 2) +
-         le(4, 2) + le(1, 4) + le(26, 4) + le(0, 4) + le(2, 2) + le(0xA001, 2) + le(3, 2) +
-         le(1, 4) + le(colourSpace, 4) + le(0xA005, 2) + le(4, 2) + le(1, 4) + le(56, 4) +
-         le(0, 4) + le(1, 2) + le(1, 2) + le(2, 2) + le(4, 4) + Bytes(index, index + 4) + le(0, 4);
-}
-
 TEST(EmbeddedColour, AJpegsProfileIsItsChunksJoinedInTheirNumberedOrderAllOrNone) {
   Bytes profile(60000);
   for (size_t i = 0; i < profile.size(); ++i) profile[i] = static_cast<uint8_t>(i * 7 + i / 251);
   const std::vector<Bytes> three = iccChunks(profile, 3);
-  const Bytes exif = jpegSegment(0xE1, exifColourSpace(1, "R98"));
+  const Bytes exif = jpegSegment(0xE1, test::exifColourSpace(1, "R98"));
   const Bytes picture = jpegFile(8, 8);
   const Bytes mostest(kLargestProfileBytes, 9), tooLarge(kLargestProfileBytes + 1, 9);
   const std::vector<Bytes> most = iccChunks(mostest, 17), over = iccChunks(tooLarge, 17);
@@ -101,21 +93,21 @@ TEST(EmbeddedColour, ExifCallsItAdobeRgbWhenUncalibratedWithIndexR03) {
     Bytes exif;
     bool adobeRgb;
   } cases[] = {
-      {exifColourSpace(0xFFFF, "R03"), true},
-      {exifColourSpace(0xFFFF, "R98"), false},
-      {exifColourSpace(1, "R03"), false},
-      {exifColourSpace(0xFFFE, "R03"), false},
-      {cut(exifColourSpace(0xFFFF, "R03"), 80 - 4), false},
+      {test::exifColourSpace(0xFFFF, "R03"), true},
+      {test::exifColourSpace(0xFFFF, "R98"), false},
+      {test::exifColourSpace(1, "R03"), false},
+      {test::exifColourSpace(0xFFFE, "R03"), false},
+      {cut(test::exifColourSpace(0xFFFF, "R03"), 80 - 4), false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(colourOf(withSegments(picture, jpegSegment(0xE1, c.exif))).adobeRgb, c.adobeRgb);
     // Only the first Exif block counts.
-    const Bytes second = jpegSegment(0xE1, exifColourSpace(0xFFFF, "R03"));
+    const Bytes second = jpegSegment(0xE1, test::exifColourSpace(0xFFFF, "R03"));
     EXPECT_EQ(colourOf(withSegments(picture, jpegSegment(0xE1, c.exif) + second)).adobeRgb,
               c.adobeRgb);
   }
   // An ASCII index of another length, or not ASCII.
-  Bytes longer = exifColourSpace(0xFFFF, "R03"), typed = longer;
+  Bytes longer = test::exifColourSpace(0xFFFF, "R03"), typed = longer;
   longer[6 + 56 + 2 + 4] = 5;
   typed[6 + 56 + 2 + 2] = 7;
   EXPECT_FALSE(colourOf(withSegments(picture, jpegSegment(0xE1, longer))).adobeRgb);

@@ -108,6 +108,8 @@ ShownBitmap shownBitmap(IWICBitmapSource& source, UINT width, UINT height, SIZE 
       throw Failure(ErrorCode::kInvalidPicture, path);
     lap(start, times.decode);
   } else {
+    // The shrinker sums a row in 32 bits: no decodable picture is that wide but a hostile BMP.
+    if (width >= (1u << 24)) throw Failure(ErrorCode::kInvalidPicture, path);
     try {
       std::vector<uint32_t> unturned(turns ? static_cast<size_t>(w) * h : 0);
       uint32_t* shrunkPixels = turns ? unturned.data() : static_cast<uint32_t*>(bits);
