@@ -70,13 +70,13 @@ EmbeddedColour readJpegColour(ByteSource& file) {
         broken = !readBytes(file, at + 2 + sizeof head, chunks.back().bytes.size(),
                             chunks.back().bytes.data());
       }
-    } else if (marker[1] == 0xE1 && !exifRead) {
+    } else if (marker[1] == 0xE1 && !exifRead && length >= 2 + 6 &&
+               readBytes(file, at + 2, 6, head) && std::memcmp(head, "Exif\0", 6) == 0) {
+      // The first Exif block only, as for the orientation; other APP1 blocks are not read.
       std::vector<uint8_t> block(length - 2);
-      if (readBytes(file, at + 2, block.size(), block.data()) && block.size() >= 6 &&
-          std::memcmp(block.data(), "Exif\0", 6) == 0) {
-        exifRead = true;
-        colour.adobeRgb = exifSaysAdobeRgb(block.data(), block.size());
-      }
+      exifRead = true;
+      colour.adobeRgb = readBytes(file, at + 2, block.size(), block.data()) &&
+                        exifSaysAdobeRgb(block.data(), block.size());
     }
     at += length;
   }
@@ -298,6 +298,11 @@ std::unique_ptr<ColourConverter> ColourConverter::forProfile(const uint8_t* data
 
 std::unique_ptr<ColourConverter> ColourConverter::fromParts(const Curves& curves,
                                                             const Matrix& toSrgb) {
+  // Real profiles take their colours to sRGB's within a factor of a few: one that claims more
+  // lies, and its tables would overflow.
+  for (const auto& row : toSrgb)
+    for (double coefficient : row)
+      if (!(std::fabs(coefficient) <= 64)) return nullptr;
   std::unique_ptr<ColourConverter> converter(new ColourConverter);
   for (int o = 0; o < 3; ++o)
     for (int i = 0; i < 3; ++i)
