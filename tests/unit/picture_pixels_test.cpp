@@ -221,7 +221,10 @@ TEST(AreaShrinker, EveryPixelIsTheRoundedMeanOfItsAreaAtAnyRatio) {
 // The SSE2 loops run wherever the processor has them, so the shrinker's rows above try those
 // here; the plain ones, for processors without, must give the very same.
 TEST(PixelLanes, ThePlainLoopsGiveWhatTheSse2OnesGive) {
-  ASSERT_TRUE(lanes::haveSse2());  // every x86-64, and the 32-bit x86 these tests run on
+#if defined(__x86_64__) || defined(_M_X64)
+  EXPECT_TRUE(lanes::haveSse2());  // every 64-bit x86 has it
+#endif
+  if (!lanes::haveSse2()) GTEST_SKIP() << "this processor has no SSE2";
   std::mt19937 random(5);
   for (int width : {1, 3, 4, 7, 64, 1001}) {
     Pixels row(static_cast<size_t>(width)), second(row.size());
