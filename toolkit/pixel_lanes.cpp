@@ -80,12 +80,9 @@ void meansPlain(const uint64_t* sums, int count, const Divisor& divisor, uint32_
       const uint64_t rounded = sums[c] + area / 2;
       uint32_t mean = static_cast<uint32_t>(
           (uint64_t(uint32_t(rounded >> divisor.shift)) * divisor.reciprocal) >> 32);
-      // Made good without branches, which would go either way at random; the remainder is
-      // below 3 areas, so 32 bits hold it.
-      uint32_t left = uint32_t(rounded) - mean * area;
-      const uint32_t once = left >= area;
-      left -= once * area;
-      mean += once + (left >= area);
+      // Made good without a branch, which would go either way at random; the remainder is below
+      // 2 areas, so 32 bits hold it.
+      mean += uint32_t(rounded) - mean * area >= area;
       pixel |= (mean < 255 ? mean : 255) << 8 * c;
     }
     out[x] = pixel;

@@ -30,7 +30,9 @@ void acrossSse2(const uint32_t* lanes, const Across& shape, uint32_t weight, uin
                 uint64_t* current, uint64_t* next);
 
 // Dividing by a source's area (at least 2, below 2^29 pixels) through a reciprocal: floor(x /
-// area) is ((x >> shift) * reciprocal) >> 32, at most 2 short, then made good.
+// area) is ((x >> shift) * reciprocal) >> 32, or 1 more. With x below 256 areas, shift the
+// least that brings 256 areas below 2^32 and reciprocal = floor(2^(32 + shift) / area), the
+// estimate falls short of x / area by less than x / 2^(32 + shift) + 2^shift / area, under 1.
 struct Divisor {
   uint32_t area = 2;
   int shift = 0;

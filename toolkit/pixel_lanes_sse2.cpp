@@ -87,19 +87,15 @@ void meansSse2(const uint64_t* sums, int count, const Divisor& divisor, uint32_t
   const __m128i belowArea = _mm_set1_epi32(static_cast<int>(divisor.area - 1));
   for (int x = 0; x < count; ++x, sums += 4) {
     // Two channels to a register, each in the low half of its 64 bits: blue and green, then
-    // red and top. Remainders are below 3 areas, under 2^31: signed comparisons hold.
+    // red and top. Remainders are below 2 areas, under 2^31: signed comparisons hold.
     __m128i means[2];
-    for (int half2 = 0; half2 < 2; ++half2) {
+    for (int pair = 0; pair < 2; ++pair) {
       const __m128i rounded =
-          _mm_add_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sums + 2 * half2)), half);
+          _mm_add_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sums + 2 * pair)), half);
       __m128i mean = _mm_srli_epi64(_mm_mul_epu32(_mm_srl_epi64(rounded, shift), reciprocal), 32);
-      __m128i left = _mm_sub_epi32(rounded, _mm_mul_epu32(mean, area));
-      for (int again = 0; again < 2; ++again) {
-        const __m128i over = _mm_cmpgt_epi32(left, belowArea);  // all ones where left >= area
-        left = _mm_sub_epi32(left, _mm_and_si128(over, area));
-        mean = _mm_sub_epi32(mean, over);
-      }
-      means[half2] = _mm_shuffle_epi32(mean, _MM_SHUFFLE(3, 1, 2, 0));  // its two in the low 64
+      const __m128i left = _mm_sub_epi32(rounded, _mm_mul_epu32(mean, area));
+      mean = _mm_sub_epi32(mean, _mm_cmpgt_epi32(left, belowArea));    // all ones: 1 more
+      means[pair] = _mm_shuffle_epi32(mean, _MM_SHUFFLE(3, 1, 2, 0));  // its two in the low 64
     }
     // Blue, green, red, top; narrowed with saturation to bytes.
     const __m128i channels = _mm_unpacklo_epi64(means[0], means[1]);

@@ -78,6 +78,10 @@ TEST(EmbeddedColour, AJpegsProfileIsItsChunksJoinedInTheirNumberedOrderAllOrNone
                                  three[2]),
        profile},
       {"an empty chunk", withSegments(picture, iccChunk(1, 1, {})), {}},
+      {"after markers that stand alone and an empty segment",
+       withSegments(picture, Bytes{0xFF, 0xD0, 0xFF, 0xD7, 0xFF, 0x01, 0xFF, 0xE0, 0, 2} +
+                                 iccChunks(profile, 1)[0]),
+       profile},
       {"none", picture, {}},
   };
   for (const auto& c : cases) {
@@ -132,6 +136,12 @@ TEST(EmbeddedColour, ABmpsProfileLiesWhereItsV5HeaderSays) {
   EXPECT_EQ(
       colourOf(v5("DEBM", after, uint32_t(kLargestProfileBytes + 1)), PictureFormat::kBmp).profile,
       Bytes{});
+  // The largest it reads: the profile and what follows, a megabyte in all.
+  const Bytes largest =
+      v5("DEBM", after, uint32_t(kLargestProfileBytes)) + Bytes(kLargestProfileBytes, 3);
+  EXPECT_EQ(colourOf(largest, PictureFormat::kBmp).profile,
+            Bytes(largest.begin() + 14 + after,
+                  largest.begin() + 14 + after + std::ptrdiff_t(kLargestProfileBytes)));
   EXPECT_EQ(colourOf(bmpFile(bmpInfo(1, 1, 24, 0, 108), {}, {0, 0, 255, 0}) + profile,
                      PictureFormat::kBmp)
                 .profile,
@@ -299,17 +309,19 @@ TEST(ColourConverter, ExifsAdobeRgbConvertsAsItsProfile) {
   EXPECT_FALSE(ColourConverter::forColour({}));
 }
 
-// sRGB's colourants, and at each level the table holds sRGB's linear light of that level, but
-// at level 120 that of level 120 + shift.
+// sRGB's colourants, and at each level the tables hold sRGB's linear light of that level, but
+// green's at level 120 that of level 120 + shift.
 Bytes srgbShiftedAt120(int shift) {
   std::vector<uint16_t> table;
   for (int v = 0; v < 256; ++v) {
-    const double x = (v == 120 ? v + shift : v) / 255.0;
+    const double x = v / 255.0;
     const double linear = x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
     table.push_back(static_cast<uint16_t>(std::lround(linear * 65535)));
   }
-  const Bytes curve = tableCurve(table);
-  return matrixProfile(kSrgbRed, kSrgbGreen, kSrgbBlue, curve, curve, curve);
+  std::vector<uint16_t> green = table;
+  green[120] = table[size_t(120 + shift)];
+  return matrixProfile(kSrgbRed, kSrgbGreen, kSrgbBlue, tableCurve(table), tableCurve(green),
+                       tableCurve(table));
 }
 
 TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
@@ -365,6 +377,12 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
        matrixProfile({0.4, 0.2, 0.02}, {0.4, 0.2, 0.02}, {0.1, 0.1, 0.7}, srgbCurve, srgbCurve,
                      srgbCurve),
        false},
+      {"colourants all but in a plane",
+       matrixProfile({0.5, 0, 0}, {0, 0.5, 0}, {0, 0, 0.0002}, srgbCurve, srgbCurve, srgbCurve),
+       false},
+      {"colourants just out of a plane",
+       matrixProfile({0.5, 0, 0}, {0, 0.5, 0}, {0, 0, 0.0005}, srgbCurve, srgbCurve, srgbCurve),
+       true},
       {"colourants far beyond any colour",
        matrixProfile({30000, 0.2, 0.02}, {0.4, 0.7, 0.1}, {0.1, 0.1, 0.7}, srgbCurve, srgbCurve,
                      srgbCurve),
