@@ -8,7 +8,10 @@ namespace {
 
 constexpr uint8_t kExifHeader[] = {'E', 'x', 'i', 'f', 0, 0};
 constexpr uint16_t kOrientationTag = 0x0112;
-constexpr uint16_t kShortType = 3;
+constexpr uint16_t kExifIfdTag = 0x8769, kColourSpaceTag = 0xA001, kInteropIfdTag = 0xA005;
+constexpr uint16_t kInteropIndexTag = 0x0001;
+constexpr uint32_t kUncalibrated = 0xFFFF;
+constexpr uint16_t kAsciiType = 2, kShortType = 3, kLongType = 4;
 constexpr size_t kEntryBytes = 12;
 
 // Reads integers of a TIFF structure in its own byte order, refusing any read that would leave
@@ -18,6 +21,7 @@ class TiffReader {
   TiffReader(const uint8_t* data, size_t size, bool bigEndian)
       : data_(data), size_(size), bigEndian_(bigEndian) {}
   bool fits(size_t at, size_t bytes) const { return at <= size_ && size_ - at >= bytes; }
+  const uint8_t* bytes(size_t at) const { return data_ + at; }  // after fits() said so
   bool u16(size_t at, uint16_t& value) const {
     if (!fits(at, 2)) return false;
     const uint8_t* p = data_ + at;
@@ -37,41 +41,79 @@ class TiffReader {
   bool bigEndian_;
 };
 
+// The TIFF structure of an Exif block; false for a block that is not one.
+bool tiffOf(const uint8_t* block, size_t size, TiffReader& reader) {
+  if (!block || size < sizeof kExifHeader + 8 ||
+      std::memcmp(block, kExifHeader, sizeof kExifHeader))
+    return false;
+  const uint8_t* tiff = block + sizeof kExifHeader;
+  if ((tiff[0] != 'M' || tiff[1] != 'M') && (tiff[0] != 'I' || tiff[1] != 'I')) return false;
+  reader = TiffReader(tiff, size - sizeof kExifHeader, tiff[0] == 'M');
+  uint16_t magic = 0;
+  return reader.u16(2, magic) && magic == 42;
+}
+
+// The one value of a tag in the IFD at ifd, when its entry has the given type and a count of 1
+// (a SHORT, or a LONG such as the offset of another IFD). The IFD lies after the header and
+// wholly inside the block. No chain of links is followed, so a looping one cannot hold the reader.
+bool tagValue(const TiffReader& reader, uint32_t ifd, uint16_t tag, uint16_t type,
+              uint32_t& value) {
+  uint16_t count = 0;
+  if (ifd < 8 || !reader.u16(ifd, count) || !reader.fits(ifd + 2, size_t{count} * kEntryBytes + 4))
+    return false;
+  for (size_t entry = ifd + 2; count > 0; --count, entry += kEntryBytes) {
+    uint16_t found = 0, foundType = 0, shortValue = 0;
+    uint32_t values = 0;
+    reader.u16(entry, found);
+    if (found != tag) continue;
+    reader.u16(entry + 2, foundType);
+    reader.u32(entry + 4, values);
+    if (foundType != type || values != 1) return false;
+    if (type == kLongType) return reader.u32(entry + 8, value);
+    reader.u16(entry + 8, shortValue);
+    value = shortValue;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int exifBlockOrientation(const uint8_t* block, size_t size) {
-  if (!block || size < sizeof kExifHeader || std::memcmp(block, kExifHeader, sizeof kExifHeader))
+  TiffReader reader(nullptr, 0, false);
+  uint32_t ifd = 0, value = 0;
+  // Only IFD0 is read: IFD1 describes the thumbnail.
+  if (!tiffOf(block, size, reader) || !reader.u32(4, ifd) ||
+      !tagValue(reader, ifd, kOrientationTag, kShortType, value) || value < 1 || value > 8)
     return kNoOrientation;
-  const uint8_t* tiff = block + sizeof kExifHeader;
-  const size_t length = size - sizeof kExifHeader;
-  if (length < 8) return kNoOrientation;
-  bool bigEndian = false;
-  if (tiff[0] == 'M' && tiff[1] == 'M') {
-    bigEndian = true;
-  } else if (tiff[0] != 'I' || tiff[1] != 'I') {
-    return kNoOrientation;
-  }
-  const TiffReader reader(tiff, length, bigEndian);
-  uint16_t magic = 0, count = 0;
-  uint32_t ifd = 0;
-  if (!reader.u16(2, magic) || magic != 42 || !reader.u32(4, ifd)) return kNoOrientation;
-  // IFD0 lies after the header and wholly inside the block: its count, its entries and the
-  // link to the next IFD. Only IFD0 is read (IFD1 describes the thumbnail), so no chain of
-  // links is ever followed and a looping one cannot hold the reader.
-  if (ifd < 8 || !reader.u16(ifd, count) || !reader.fits(ifd + 2, size_t{count} * kEntryBytes + 4))
-    return kNoOrientation;
-  for (size_t entry = ifd + 2; count > 0; --count, entry += kEntryBytes) {
-    uint16_t tag = 0, type = 0, value = 0;
+  return static_cast<int>(value);
+}
+
+bool exifSaysAdobeRgb(const uint8_t* block, size_t size) {
+  TiffReader reader(nullptr, 0, false);
+  uint32_t ifd = 0, exifIfd = 0, colourSpace = 0, interopIfd = 0;
+  if (!tiffOf(block, size, reader) || !reader.u32(4, ifd) ||
+      !tagValue(reader, ifd, kExifIfdTag, kLongType, exifIfd) ||
+      !tagValue(reader, exifIfd, kColourSpaceTag, kShortType, colourSpace) ||
+      colourSpace != kUncalibrated ||
+      !tagValue(reader, exifIfd, kInteropIfdTag, kLongType, interopIfd))
+    return false;
+  // The interoperability index: ASCII "R03" and its terminator, held in the entry itself.
+  uint16_t count = 0;
+  if (interopIfd < 8 || !reader.u16(interopIfd, count) ||
+      !reader.fits(interopIfd + 2, size_t{count} * kEntryBytes + 4))
+    return false;
+  for (size_t entry = interopIfd + 2; count > 0; --count, entry += kEntryBytes) {
+    uint16_t tag = 0, type = 0;
     uint32_t values = 0;
     reader.u16(entry, tag);
-    if (tag != kOrientationTag) continue;
     reader.u16(entry + 2, type);
     reader.u32(entry + 4, values);
-    reader.u16(entry + 8, value);
-    const bool valid = type == kShortType && values == 1 && value >= 1 && value <= 8;
-    return valid ? value : kNoOrientation;
+    if (tag == kInteropIndexTag)
+      return type == kAsciiType && values == 4 &&
+             std::memcmp(reader.bytes(entry + 8), "R03", 4) == 0;
   }
-  return kNoOrientation;
+  return false;
 }
 
 int jpegOrientation(const uint8_t* data, size_t size) {

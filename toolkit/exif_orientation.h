@@ -17,6 +17,11 @@ constexpr int kNoOrientation = 0;
 // cut short, points outside itself, or holds the tag with a wrong type, count or value.
 int exifBlockOrientation(const uint8_t* block, size_t size);
 
+// True when an APP1 Exif payload says its picture is in Adobe RGB (1998), as cameras set to it
+// say when they embed no profile: ColorSpace 0xFFFF (uncalibrated) in the Exif IFD, and the
+// interoperability index "R03".
+bool exifSaysAdobeRgb(const uint8_t* block, size_t size);
+
 // The Orientation of a JPEG file from its first bytes (any prefix of the file): the marker
 // segments from the start of the image are walked up to the first Exif APP1 block, which is
 // read as above. kNoOrientation when there is none before the image data or the prefix ends

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "toolkit/exif_orientation.h"
+#include "toolkit/pixel_lanes.h"
 
 namespace qm {
 
@@ -16,9 +17,23 @@ AreaShrinker::AreaShrinker(int sourceWidth, int sourceHeight, int width, int hei
       target_(target),
       columns_(shares(sourceWidth_, width_)),
       rows_(shares(sourceHeight_, height_)),
-      rowSums_(static_cast<size_t>(width_) * 4 + 4),
-      current_(rowSums_.size()),
-      next_(rowSums_.size()) {}
+      lastColumns_(static_cast<size_t>(width_)),
+      lastShares_(static_cast<size_t>(width_)),
+      lanes_(static_cast<size_t>(sourceWidth_) * 2),
+      current_(static_cast<size_t>(width_) * 4),
+      next_(current_.size()),
+      divisor_(lanes::divisorOf(static_cast<uint32_t>(sourceWidth_) *
+                                static_cast<uint32_t>(sourceHeight_))) {
+  // 16-bit lanes hold 256 rows of 255; a target pixel's sum across, 255 x the source's width
+  // for each row.
+  laneLimit_ =
+      static_cast<int>(std::clamp<uint64_t>(0xFFFFFFFFu / (255 * uint64_t(sourceWidth_)), 1, 256));
+  for (int x = 0; x < sourceWidth_; ++x) {
+    const Share share = columns_[static_cast<size_t>(x)];
+    lastColumns_[static_cast<size_t>(share.first)] = x;
+    lastShares_[static_cast<size_t>(share.first)] = share.weight;
+  }
+}
 
 // Measured in units where a source pixel is `size` long and a target pixel `sourceSize` long,
 // each source pixel lies across one target pixel or across the border of two.
@@ -34,47 +49,61 @@ std::vector<AreaShrinker::Share> AreaShrinker::shares(int sourceSize, int size) 
 }
 
 void AreaShrinker::addRows(const uint32_t* rows, int count, size_t stride) {
-  const uint32_t whole = static_cast<uint32_t>(width_);
-  for (int r = 0; r < count && sourceRow_ < sourceHeight_; ++r, rows += stride) {
-    if (width_ == sourceWidth_ && height_ == sourceHeight_) {  // nothing to shrink: copy
+  count = std::min(count, sourceHeight_ - sourceRow_);
+  if (width_ == sourceWidth_ && height_ == sourceHeight_) {  // nothing to shrink: copy
+    for (int r = 0; r < count; ++r, rows += stride)
       std::memcpy(target_ + static_cast<size_t>(sourceRow_++) * width_, rows,
                   static_cast<size_t>(width_) * 4);
-      continue;
-    }
-    std::fill(rowSums_.begin(), rowSums_.end(), 0);
-    for (int x = 0; x < sourceWidth_; ++x) {
-      const Share share = columns_[static_cast<size_t>(x)];
-      const uint32_t pixel = rows[x], rest = whole - share.weight;
-      uint64_t* sum = &rowSums_[static_cast<size_t>(share.first) * 4];
-      for (int c = 0; c < 4; ++c) {
-        const uint64_t channel = (pixel >> (8 * c)) & 0xFF;
-        sum[c] += channel * share.weight;
-        sum[c + 4] += channel * rest;
-      }
-    }
+    return;
+  }
+  const uint32_t whole = static_cast<uint32_t>(height_);
+  // The target row is whole once the source rows have reached its lower border.
+  auto ends = [this](int sourceRow) {
+    return uint64_t(sourceRow + 1) * height_ >= uint64_t(targetRow_ + 1) * sourceHeight_;
+  };
+  for (int r = 0; r < count; ++r, rows += stride) {
     const Share share = rows_[static_cast<size_t>(sourceRow_)];
-    const uint64_t rest = static_cast<uint64_t>(height_) - share.weight;
-    for (size_t k = 0; k < static_cast<size_t>(width_) * 4; ++k) {
-      current_[k] += rowSums_[k] * share.weight;
-      next_[k] += rowSums_[k] * rest;
+    if (share.weight == whole) {
+      // Two rows at a time while both lie wholly inside the target row: half the lane traffic.
+      const bool two = r + 1 < count && laneRows_ + 2 <= laneLimit_ && !ends(sourceRow_) &&
+                       rows_[static_cast<size_t>(sourceRow_) + 1].weight == whole;
+      addToLanes(rows, two ? rows + stride : nullptr);
+      laneRows_ += two ? 2 : 1;
+      if (two) ++r, rows += stride, ++sourceRow_;
+      if (laneRows_ >= laneLimit_) flushLanes(whole, 0);
+    } else {  // across a border: its own shares of this target row and the next
+      if (laneRows_ > 0) flushLanes(whole, 0);
+      addToLanes(rows, nullptr);
+      laneRows_ = 1;
+      flushLanes(share.weight, whole - share.weight);
     }
-    ++sourceRow_;
-    // The target row is whole once the source rows have reached its lower border.
-    if (uint64_t(sourceRow_) * height_ >= uint64_t(targetRow_ + 1) * sourceHeight_) emitRow();
+    if (ends(sourceRow_++)) {
+      if (laneRows_ > 0) flushLanes(whole, 0);
+      emitRow();
+    }
   }
 }
 
+void AreaShrinker::addToLanes(const uint32_t* row, const uint32_t* second) {
+  (sse2_ ? lanes::addSse2 : lanes::addPlain)(lanes_.data(), row, second, sourceWidth_);
+}
+
+// Sums the lanes across into the target row, each source column shared as columns_ says, and
+// adds them by their weight to current_, and for a row across its lower border by the rest to
+// next_. A target pixel's columns weigh the source's width in all, so laneLimit_ keeps its sum
+// within 32 bits.
+void AreaShrinker::flushLanes(uint32_t weight, uint32_t rest) {
+  const lanes::Across shape{lastColumns_.data(), lastShares_.data(), width_,
+                            static_cast<uint32_t>(width_)};
+  (sse2_ ? lanes::acrossSse2 : lanes::acrossPlain)(lanes_.data(), shape, weight, rest,
+                                                   current_.data(), next_.data());
+  std::fill(lanes_.begin(), lanes_.end(), 0);
+  laneRows_ = 0;
+}
+
 void AreaShrinker::emitRow() {
-  const uint64_t total = uint64_t(sourceWidth_) * sourceHeight_;
-  uint32_t* out = target_ + static_cast<size_t>(targetRow_) * width_;
-  for (int x = 0; x < width_; ++x) {
-    uint32_t pixel = 0;
-    for (int c = 0; c < 4; ++c) {
-      const uint64_t mean = (current_[static_cast<size_t>(x) * 4 + c] + total / 2) / total;
-      pixel |= static_cast<uint32_t>(std::min<uint64_t>(mean, 255)) << (8 * c);
-    }
-    out[x] = pixel;
-  }
+  (sse2_ ? lanes::meansSse2 : lanes::meansPlain)(
+      current_.data(), width_, divisor_, target_ + static_cast<size_t>(targetRow_) * width_);
   current_.swap(next_);
   std::fill(next_.begin(), next_.end(), 0);
   ++targetRow_;

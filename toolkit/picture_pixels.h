@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "toolkit/pixel_lanes.h"
+
 namespace qm {
 
 // Shrinks by area averaging: each result pixel is the mean of the source area it covers,
@@ -14,6 +16,8 @@ namespace qm {
 class AreaShrinker {
  public:
   // width and height are clamped to 1 .. the source's. target holds width x height pixels.
+  // The source holds fewer than 2^29 pixels and is narrower than 2^24 (decodes are bounded far
+  // below that).
   AreaShrinker(int sourceWidth, int sourceHeight, int width, int height, uint32_t* target);
   int width() const { return width_; }
   int height() const { return height_; }
@@ -28,15 +32,27 @@ class AreaShrinker {
     uint32_t weight;  // the rest, out of the source's size, goes to first + 1
   };
   static std::vector<Share> shares(int sourceSize, int size);
+  void addToLanes(const uint32_t* row, const uint32_t* second);
+  void flushLanes(uint32_t weight, uint32_t rest);
   void emitRow();
 
   int sourceWidth_, sourceHeight_, width_, height_;
   uint32_t* target_;
   std::vector<Share> columns_, rows_;
-  std::vector<uint64_t> rowSums_;  // one source row shrunk across: 4 channels per target pixel
-  std::vector<uint64_t> current_, next_;  // the target row being summed, and the one after it
+  // Of each target column, the last source column it shares, and that column's weight in it.
+  std::vector<int> lastColumns_;
+  std::vector<uint32_t> lastShares_;
+  // Source rows summed down each column, two channels to a word in 16-bit lanes (blue and red,
+  // green and the top byte): cheap at 32 bits, and exact for up to 257 rows.
+  std::vector<uint32_t> lanes_;
+  int laneRows_ = 0, laneLimit_ = 256;
+  bool sse2_ = lanes::haveSse2();
+  // The target row being summed and the one after it, 4 channels per target pixel in its
+  // order.
+  std::vector<uint64_t> current_, next_;
   int sourceRow_ = 0;
   int targetRow_ = 0;
+  lanes::Divisor divisor_;  // of the source's area
 };
 
 // Turns width x height pixels upright for an Exif orientation (1 to 8; anything else copies):

@@ -20,6 +20,18 @@ inline Bytes exifWithOrientation(uint8_t value, bool bigEndian = false) {
   // clang-format on
 }
 
+// An Exif block saying ColorSpace and the interoperability index: IFD0 at 8 links the Exif IFD
+// at 26, which links the interoperability IFD at 56 (offsets in the TIFF structure, 6 on in the
+// block).
+inline Bytes exifColourSpace(uint16_t colourSpace, const char (&index)[4]) {
+  using test_files::le;
+  using test_files::operator+;
+  return Bytes{'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0} + le(8, 4) + le(1, 2) + le(0x8769, 2) +
+         le(4, 2) + le(1, 4) + le(26, 4) + le(0, 4) + le(2, 2) + le(0xA001, 2) + le(3, 2) +
+         le(1, 4) + le(colourSpace, 4) + le(0xA005, 2) + le(4, 2) + le(1, 4) + le(56, 4) +
+         le(0, 4) + le(1, 2) + le(1, 2) + le(2, 2) + le(4, 4) + Bytes(index, index + 4) + le(0, 4);
+}
+
 // jpeg with an APP1 segment holding payload right after its start marker.
 inline Bytes withApp1(Bytes jpeg, const Bytes& payload) {
   const Bytes app1 = test_files::jpegSegment(0xE1, payload);

@@ -1,6 +1,7 @@
 #include "toolkit/win32/picture.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "toolkit/failure.h"
@@ -36,6 +37,11 @@ int32_t toHimetric(int pixels, int dpi) {
 
 void check(HRESULT result, ErrorCode code, const std::string& path) {
   if (FAILED(result)) throw Failure(code, path);
+}
+
+double millisSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 UINT ceilDiv(uint64_t value, uint64_t by) { return static_cast<UINT>((value + by - 1) / by); }
@@ -157,6 +163,7 @@ PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& draw
   if (attributes == INVALID_FILE_ATTRIBUTES) throw Failure(ErrorCode::kFileNotFound, path);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure(ErrorCode::kInvalidPicture, path);
   if (!factory_) throw Failure(ErrorCode::kInvalidPicture, "no picture decoder");
+  const auto start = std::chrono::steady_clock::now();
 
   // Some decoders allocate and decode the whole picture before its size can be asked, so the
   // header is read and judged first; the decoder is the one for the format it names.
@@ -208,16 +215,27 @@ PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& draw
     }
   }
 
-  // An indexed picture drawn at its natural size stays indices and palette; one that is drawn
-  // smaller is shrunk below like any other, so it never holds more than its drawn size.
-  const bool unchanged = orientation <= 1 && drawn.cx == static_cast<LONG>(decodedWidth) &&
+  StageTimes times;
+  times.pictures = 1;
+  times.decode = millisSince(start);
+  const auto colourStart = std::chrono::steady_clock::now();
+  const std::unique_ptr<ColourConverter> colours = ColourConverter::forColour(file.colour());
+  times.colour = millisSince(colourStart);
+
+  // An indexed picture drawn at its natural size in its own colours stays indices and palette;
+  // any other is shrunk and converted below, so it never holds more than its drawn size.
+  const bool unchanged = orientation <= 1 && !colours &&
+                         drawn.cx == static_cast<LONG>(decodedWidth) &&
                          drawn.cy == static_cast<LONG>(decodedHeight);
   if (UniqueHBitmap indexed = unchanged ? indexedBitmap(*factory_.Get(), *source.Get(),
                                                         decodedWidth, decodedHeight, path)
-                                        : UniqueHBitmap())
+                                        : UniqueHBitmap()) {
+    times.decode = millisSince(start) - times.colour;
+    addStageTimes(times);
     return std::make_shared<WicPicture>(std::move(indexed), static_cast<int>(decodedWidth),
                                         static_cast<int>(decodedHeight), static_cast<int>(width),
                                         static_cast<int>(height), screenDpi());
+  }
 
   ComPtr<IWICFormatConverter> converter;
   check(factory_->CreateFormatConverter(&converter), ErrorCode::kInvalidPicture, path);
@@ -226,8 +244,9 @@ PictureRef WicPictureLoader::load(const std::string& path, const DrawnSize& draw
         ErrorCode::kInvalidPicture, path);
 
   // Shrunk to the drawn size and turned upright into the DIB section that GDI draws from.
-  ShownBitmap shown =
-      shownBitmap(*converter.Get(), decodedWidth, decodedHeight, drawn, orientation, path);
+  ShownBitmap shown = shownBitmap(*converter.Get(), decodedWidth, decodedHeight, drawn, orientation,
+                                  colours.get(), path, times);
+  addStageTimes(times);
   return std::make_shared<WicPicture>(std::move(shown.bitmap), shown.width, shown.height,
                                       natural.cx, natural.cy, screenDpi());
 }

@@ -66,6 +66,7 @@ PictureFile::PictureFile(IWICImagingFactory& factory, const std::wstring& wide,
   FileBytes bytes(file_.get(), static_cast<uint64_t>(size.QuadPart));
   header_ = readPictureHeader(bytes);
   if (!header_.accepted()) refuse(describe(header_.refusal));
+  colour_ = readEmbeddedColour(bytes, header_.format);
 
   if (FAILED(factory.CreateStream(&stream_))) refuse("no stream");
   HRESULT result;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/colour_profile.h"
 #include "toolkit/picture_header.h"
 #include "toolkit/win32/unique_handle.h"
 
@@ -24,6 +25,8 @@ class PictureFile {
   PictureFile& operator=(const PictureFile&) = delete;
 
   const PictureHeader& header() const { return header_; }
+  // The colours the file declares (read with its header).
+  const EmbeddedColour& colour() const { return colour_; }
   // The container format of the decoder to create.
   const GUID& container() const;
   // What that decoder is to read; valid for as long as this object lives.
@@ -36,6 +39,7 @@ class PictureFile {
   // header and its decoding.
   UniqueFileHandle file_;
   PictureHeader header_;
+  EmbeddedColour colour_;
   std::vector<uint8_t> firstFrame_;
   Microsoft::WRL::ComPtr<IWICStream> stream_;
 };

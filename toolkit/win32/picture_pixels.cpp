@@ -4,6 +4,8 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <chrono>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -23,6 +25,18 @@ namespace {
 constexpr DWORD kHeadBytes = 256 * 1024;
 // Rows of the full-size picture are read this many bytes at a time.
 constexpr size_t kBandBytes = 4 * 1024 * 1024;
+
+using Clock = std::chrono::steady_clock;
+
+// Adds the milliseconds since start to total, and starts again.
+void lap(Clock::time_point& start, double& total) {
+  const Clock::time_point now = Clock::now();
+  total += std::chrono::duration<double, std::milli>(now - start).count();
+  start = now;
+}
+
+std::mutex stagesLock;
+StageTimes stagesSum;
 
 int orientationFromWic(IWICBitmapFrameDecode& frame) {
   ComPtr<IWICMetadataQueryReader> reader;
@@ -46,12 +60,27 @@ int pictureOrientation(const PictureFile& file, IWICBitmapFrameDecode& frame) {
   return jpegOrientation(head.data(), head.size());
 }
 
+StageTimes stageTimes() {
+  const std::lock_guard<std::mutex> lock(stagesLock);
+  return stagesSum;
+}
+
+void addStageTimes(const StageTimes& times) {
+  const std::lock_guard<std::mutex> lock(stagesLock);
+  stagesSum.decode += times.decode;
+  stagesSum.shrink += times.shrink;
+  stagesSum.turn += times.turn;
+  stagesSum.colour += times.colour;
+  stagesSum.pictures += times.pictures;
+}
+
 SIZE turnedSize(SIZE size, int orientation) {
   return swapsSides(orientation) ? SIZE{size.cy, size.cx} : size;
 }
 
 ShownBitmap shownBitmap(IWICBitmapSource& source, UINT width, UINT height, SIZE shrunk,
-                        int orientation, const std::string& path) {
+                        int orientation, const ColourConverter* colours, const std::string& path,
+                        StageTimes& times) {
   const LONG w = std::clamp<LONG>(shrunk.cx, 1, static_cast<LONG>(width));
   const LONG h = std::clamp<LONG>(shrunk.cy, 1, static_cast<LONG>(height));
   const bool turns = orientation >= 2 && orientation <= 8;
@@ -70,13 +99,17 @@ ShownBitmap shownBitmap(IWICBitmapSource& source, UINT width, UINT height, SIZE 
   if (!result.bitmap || !bits) throw Failure(ErrorCode::kOutOfMemory, path);
   result.width = shown.cx;
   result.height = shown.cy;
+  Clock::time_point start = Clock::now();
 
   if (!turns && static_cast<UINT>(w) == width && static_cast<UINT>(h) == height) {
     // Upright at its natural size: decoded straight into the DIB.
     const UINT stride = width * 4;
     if (FAILED(source.CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
       throw Failure(ErrorCode::kInvalidPicture, path);
+    lap(start, times.decode);
   } else {
+    // The shrinker sums a row in 32 bits: no decodable picture is that wide but a hostile BMP.
+    if (width >= (1u << 24)) throw Failure(ErrorCode::kInvalidPicture, path);
     try {
       std::vector<uint32_t> unturned(turns ? static_cast<size_t>(w) * h : 0);
       uint32_t* shrunkPixels = turns ? unturned.data() : static_cast<uint32_t*>(bits);
@@ -91,13 +124,20 @@ ShownBitmap shownBitmap(IWICBitmapSource& source, UINT width, UINT height, SIZE 
         if (FAILED(source.CopyPixels(&rect, width * 4, width * 4 * rows,
                                      reinterpret_cast<BYTE*>(band.data()))))
           throw Failure(ErrorCode::kInvalidPicture, path);
+        lap(start, times.decode);
         shrinker.addRows(band.data(), static_cast<int>(rows), width);
+        lap(start, times.shrink);
       }
       if (turns) turnPixels(unturned.data(), w, h, orientation, static_cast<uint32_t*>(bits));
+      lap(start, times.turn);
     } catch (const std::bad_alloc&) {
       throw Failure(ErrorCode::kOutOfMemory, path);
     }
   }
+  // The colours last, on the pixels as drawn: the cost follows the screen, not the photo.
+  if (colours)
+    colours->convert(static_cast<uint32_t*>(bits), static_cast<size_t>(shown.cx) * shown.cy);
+  lap(start, times.colour);
   ::GdiFlush();
   return result;
 }

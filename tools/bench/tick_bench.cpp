@@ -2,7 +2,7 @@
 // is one show over one folder: the real show window, timers, banner and loader, with the banner
 // in a greeting hour. It reports WIC's bare decode of the folder's first picture, the time of each
 // Timer1 tick, the memory the process holds just before each tick, and the longest gap between
-// two banner moves.
+// two banner moves, and the time each stage of a picture's load takes.
 // Usage: tick_bench FOLDER\ prepared|direct TICKS
 // clang-format off
 #include <windows.h>  // before psapi.h, which needs its types
@@ -24,6 +24,7 @@
 #include "toolkit/win32/application.h"
 #include "toolkit/win32/folders.h"
 #include "toolkit/win32/picture.h"
+#include "toolkit/win32/picture_pixels.h"
 #include "toolkit/win32/preparing_loader.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/toolkit.h"
@@ -230,6 +231,13 @@ int main(int argc, char** argv) {
       "  tick median %.1f ms, longest %.1f ms; memory between ticks at most %.1f MB"
       " (the show's peak working set %.1f MB)\n",
       ticks[ticks.size() / 2], ticks.back(), memoryMax, peak);
+  const StageTimes stages = stageTimes();
+  const double pictures = stages.pictures > 0 ? stages.pictures : 1;
+  std::printf(
+      "  stages per picture (%d loads): decode %.1f ms, shrink %.1f ms, turn %.1f ms,"
+      " colour %.1f ms\n",
+      stages.pictures, stages.decode / pictures, stages.shrink / pictures, stages.turn / pictures,
+      stages.colour / pictures);
   std::printf("  banner: %zu moves, longest gap between two %.0f ms, %zu gaps over 150 ms\n",
               record.bannerMoves.size(), longest, over);
   std::fflush(stdout);
