@@ -71,11 +71,9 @@ add_executable(win_tests
   ${QM_RESOURCES}
   tests/win/win32_layer_test.cpp
   tests/win/pictures_test.cpp
-  tests/win/dialog_test.cpp
-  tests/win/display_test.cpp
 )
 target_compile_definitions(win_tests PRIVATE QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(win_tests PRIVATE qm_win32 gtest_main shell32)
+target_link_libraries(win_tests PRIVATE qm_win32 gtest_main shell32 imm32)
 target_compile_options(win_tests PRIVATE ${QM_WARNINGS})
 add_test(NAME win_tests COMMAND win_tests)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 600 LABELS wine)

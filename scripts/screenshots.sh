@@ -39,8 +39,8 @@ import time
 root, scr, pictures = sys.argv[1:4]
 docs = os.path.join(root, "docs")
 sys.path.insert(0, os.path.join(root, "tests", "e2e"))
-from saver import (SCREEN_H, SCREEN_W, Saver, Shot, key, move_mouse, reset_settings,  # noqa: E402
-                   run, show_window_visible, store_setting, wait_until, window_titled)
+from saver import (SCREEN_H, SCREEN_W, Saver, Shot, reset_settings,  # noqa: E402
+                   show_window_visible, store_setting, wait_until, window_titled, xdotool)
 
 BLACK = (0, 0, 0)
 DIALOG = "Picture Directory setting "
@@ -70,7 +70,7 @@ def show(folder, hour):
         time.sleep((60 - now.tm_min) * 60 - now.tm_sec + 2)
     reset_settings()
     store_setting("Settings", "Path", "C:\\users\\Public\\Pictures\\Quillmoor\\%s\\" % folder)
-    move_mouse(SCREEN_W - 1, SCREEN_H - 1)
+    xdotool("mousemove", SCREEN_W - 1, SCREEN_H - 1)
     saver = Saver(scr, "/s", hour=hour)
     drawn = lambda: show_window_visible() and Shot().pixel(SCREEN_W // 2, SCREEN_H // 2) != BLACK
     if not wait_until(drawn, 30):
@@ -131,12 +131,12 @@ if not wait_until(lambda: window_titled(DIALOG), 20):
     sys.exit("no settings dialog")
 time.sleep(1)
 _, x, y, _, _ = window_titled(DIALOG)
-run("xdotool", "mousemove", str(x + CHANGE_PATH[0]), str(y + CHANGE_PATH[1]), "click", "1")
+xdotool("mousemove", x + CHANGE_PATH[0], y + CHANGE_PATH[1], "click", 1)
 if not wait_until(lambda: window_titled("No Graphics!"), 10):
     sys.exit("no \"No Graphics!\" message")
 time.sleep(0.5)
 window(Shot(), "No Graphics!", "no-graphics.png")
-key("Return")
+xdotool("key", "Return")
 saver.stop()
 reset_settings()
 EOF

@@ -32,12 +32,20 @@ class Application {
   virtual int localHour() const = 0;
   // ShowCursor: returns the new display counter.
   virtual int32_t showCursor(bool show) = 0;
-  // Modal; returns when OK is pressed. Shown above the full-screen show window.
-  virtual void messageBox(const std::string& text, int style, const std::string& title) = 0;
+  // Modal; returns when OK is pressed. Shown above the full-screen show window, with the pointer
+  // shown first (the show hides it), so that OK can be aimed at.
+  void messageBox(const std::string& text, int style, const std::string& title) {
+    while (showCursor(true) < 0) {
+    }
+    showMessageBox(text, style, title);
+  }
 
   // Set by the dispatcher while it reports a failure that ends the program.
   bool endingOnFailure() const { return endingOnFailure_; }
   void markEndingOnFailure() { endingOnFailure_ = true; }
+
+ protected:
+  virtual void showMessageBox(const std::string& text, int style, const std::string& title) = 0;
 
  private:
   bool endingOnFailure_ = false;

@@ -14,7 +14,7 @@ namespace qm {
 struct WindowEvents {
   std::function<void()> activate;
   std::function<void(int character)> keyPress;  // character keys only
-  std::function<void()> mouseMove;              // every mouse-move event the window receives
+  std::function<void()> mouseMove;              // every move of the pointer over the window
   std::function<void()> unload;                 // runs on unload() and on a close by the system
 };
 

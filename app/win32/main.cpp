@@ -6,17 +6,14 @@
 
 #include "app/slide.h"
 #include "settings/setting_dialog.h"
+#include "toolkit/win32/application.h"
 #include "toolkit/win32/common_controls.h"
 #include "toolkit/win32/dpi.h"
 #include "toolkit/win32/toolkit.h"
 #include "toolkit/win32/unique_handle.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  // DLLs only from the system folder, never from beside the screen saver or the current folder.
-  using SetDirectories = BOOL(WINAPI*)(DWORD);
-  auto setDirectories = qm::win32::bindFunction<SetDirectories>(::GetModuleHandleW(L"kernel32.dll"),
-                                                                "SetDefaultDllDirectories");
-  if (setDirectories) setDirectories(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+  qm::win32::prepareProcess();
   // The executable has no manifest: ask here, before any window, for real device pixels on
   // every monitor and for the themed common controls.
   qm::win32::declareDpiAwareness(qm::win32::systemDpiAwarenessCalls());

@@ -9,9 +9,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from saver import (SCREEN_H, SCREEN_W, Saver, Shot, exactly, key,  # noqa: E402
-                   move_mouse, reset_settings, run, set_log_pixels, show_window_visible,
-                   store_setting, stored_settings, wait_until, window_titled)
+from saver import (SCREEN_H, SCREEN_W, Saver, Shot, exactly, reset_settings,  # noqa: E402
+                   set_log_pixels, show_window_visible, store_setting, stored_settings,
+                   wait_until, window_titled, xdotool)
 
 SCR = None
 SHOTS = os.environ.get("QM_SHOTS", "/tmp")
@@ -61,12 +61,10 @@ class PictureShow(EndToEnd):
         saver = self.start("/s")
         self.assertTrue(wait_until(lambda: Shot().pixel(512, 384) == self.YELLOW, 25))
         time.sleep(0.3)  # settled
-        shot = Shot()
-        self.assertEqual(shot.box_of(exactly(self.YELLOW)), (13, 0, 1011, 768))
         # Its left and right edges show; its top and bottom edges lie beyond the screen.
-        self.assertEqual(shot.box_of(exactly(self.EDGE)), (12, 0, 1012, 768))
-        run("xdotool", "click", "1")
-        key("shift", "ctrl", "Left", "F5")
+        self.assertEqual(Shot().box_of(exactly(self.EDGE)), (12, 0, 1012, 768))
+        xdotool("click", 1)
+        xdotool("key", "shift", "ctrl", "Left", "F5")
         self.assertFalse(saver.wait_exit(1.5), "ended by a click or a key that types nothing")
 
         # The folder disappears: the next step says so, above the show, which ends when the
@@ -74,7 +72,7 @@ class PictureShow(EndToEnd):
         shutil.rmtree(self.folder)
         self.assertTrue(wait_until(lambda: window_titled("No Directory Exists!"), 12))
         self.assertTrue(saver.alive())
-        key("Return")
+        xdotool("key", "Return")
         self.assertTrue(saver.wait_exit(10))
 
 
@@ -124,12 +122,12 @@ class SettingsDialog(EndToEnd):
         self.assertEqual((width, height), (578, 473))
 
         def press(left, top):  # twips from the client area's corner, ten to a pixel at 144 DPI
-            move_mouse(x + left // 10, y + top // 10, "click", "1")
+            xdotool("mousemove", x + left // 10, y + top // 10, "click", 1)
             time.sleep(0.4)
 
         press(600, 3570)  # Text2
-        key("End", "BackSpace")
-        run("xdotool", "type", "--delay", "60", "12")
+        xdotool("key", "End", "BackSpace")
+        xdotool("type", "--delay", 60, "12")
         press(2520, 2490)  # Check1
         press(3150, 3000)  # Command1
         self.assertTrue(saver.wait_exit(10), "the dialog did not close")
@@ -141,7 +139,7 @@ class SettingsDialog(EndToEnd):
         self.assertTrue(wait_until(lambda: show_is_up(WHITE), 20), "no white show")
         self.assertTrue(wait_until(lambda: Shot().pixel(SCREEN_W // 2, SCREEN_H // 2) == blue, 12))
         self.assertEqual(Shot().box_of(exactly(blue)), (412, 334, 612, 434))
-        key("a")
+        xdotool("key", "a")
         self.assertTrue(show.wait_exit(10))
 
 

@@ -89,35 +89,35 @@ def exactly(colour):
     return lambda pixel: pixel == colour
 
 
-def key(*names):
-    subprocess.run(["xdotool", "key", *names], check=True)
+def xdotool(*arguments):
+    """Real input (key, mousemove, click, type) or a window query; what it printed."""
+    return run("xdotool", *map(str, arguments))
 
 
-def move_mouse(x, y, *then):
-    subprocess.run(["xdotool", "mousemove", str(x), str(y), *then], check=True)
+def reg(*arguments):
+    """Wine's reg command on the prefix's registry; what it printed."""
+    return run("wine", "reg", *arguments)
 
 
 def reset_settings():
     """No stored settings, and the default DPI, which a run stopped midway may have left set."""
-    run("wine", "reg", "delete", SETTINGS_KEY, "/f")
-    run("wine", "reg", "delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
+    reg("delete", SETTINGS_KEY, "/f")
+    reg("delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
 
 
 def store_setting(section, key_name, value):
-    subprocess.run(["wine", "reg", "add", SETTINGS_KEY + "\\file\\" + section, "/v", key_name,
-                    "/d", value, "/f"], check=True, capture_output=True)
+    reg("add", SETTINGS_KEY + "\\file\\" + section, "/v", key_name, "/d", value, "/f")
 
 
 def set_log_pixels(dpi):
     """Sets the DPI that Wine programs take when they start, until reset_settings."""
-    run("wine", "reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
-        "/f", check=True)
+    reg("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
 
 
 def stored_settings():
     """The stored values as {"section\\key": value}, names lower-cased."""
     values, section = {}, None
-    for line in run("wine", "reg", "query", SETTINGS_KEY + "\\file", "/s").splitlines():
+    for line in reg("query", SETTINGS_KEY + "\\file", "/s").splitlines():
         if line.startswith("HKEY_"):
             section = line.rsplit("\\", 1)[-1]
         elif "REG_SZ" in line and section:
@@ -128,11 +128,11 @@ def stored_settings():
 
 def visible_windows():
     """The screen saver's visible top-level windows as (title, x, y, width, height)."""
-    for window in run("xdotool", "search", "--onlyvisible", "--classname",
-                      "quillmoor screen saver.scr").split():
+    for window in xdotool("search", "--onlyvisible", "--classname",
+                          "quillmoor screen saver.scr").split():
         fields = dict(line.split("=", 1)
-                      for line in run("xdotool", "getwindowgeometry", "--shell", window).split())
-        yield (run("xdotool", "getwindowname", window).rstrip("\n"),
+                      for line in xdotool("getwindowgeometry", "--shell", window).split())
+        yield (xdotool("getwindowname", window).rstrip("\n"),
                *(int(fields[name]) for name in ("X", "Y", "WIDTH", "HEIGHT")))
 
 

@@ -34,8 +34,9 @@ class FakeApplication : public Application {
   [[noreturn]] void end() override { throw ProgramEnded{}; }
   int localHour() const override { return hour; }
   int32_t showCursor(bool show) override { return cursorCounter += show ? 1 : -1; }
-  void messageBox(const std::string& text, int style, const std::string& title) override {
+  void showMessageBox(const std::string& text, int style, const std::string& title) override {
     messageBoxes.push_back(title + "|" + std::to_string(style) + "|" + text);
+    cursorAtBoxes.push_back(cursorCounter);
   }
   void post(std::function<void()> event) { pending_.push_back(std::move(event)); }
 
@@ -45,6 +46,7 @@ class FakeApplication : public Application {
   int cursorCounter = 0;  // ShowCursor's display counter, 0 = visible
   int doEventsCalls = 0;
   std::vector<std::string> messageBoxes;  // "title|style|text"
+  std::vector<int> cursorAtBoxes;         // the display counter as each box came up
 
  private:
   std::deque<std::function<void()>> pending_;

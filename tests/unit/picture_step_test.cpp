@@ -129,6 +129,7 @@ TEST_F(PictureStep, MissingFolderShowsItsMessageAndEndsBeforeTheSound) {
   EXPECT_EQ(tk.application.messageBoxes,
             std::vector<std::string>{"No Directory Exists!|48|The directory path does not exist! "
                                      "Create a directory with graphics first."});
+  EXPECT_EQ(tk.application.cursorAtBoxes, std::vector<int>{0}) << "OK cannot be aimed at";
   EXPECT_EQ(tk.soundOutput.requests.size(), 1u);
 }
 

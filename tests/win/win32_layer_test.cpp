@@ -1,15 +1,32 @@
-// The Win32 layer on a real system: instance, command line, registry settings, sound resources.
+// The Win32 layer on a real system: instance, start-up, registry settings, sound resources, the
+// settings dialog's window and lists, the show's file list on a real folder tree, the show
+// window's input, the covers of the other monitors, DPI, themed controls.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which they need.
+#include <commctrl.h>
+#include <imm.h>
 
+#include <cmath>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "sound/sound.h"
 #include "tests/win/helpers.h"
+#include "toolkit/failure.h"
 #include "toolkit/win32/application.h"
+#include "toolkit/win32/common_controls.h"
+#include "toolkit/win32/dialog_controls.h"
+#include "toolkit/win32/dpi.h"
+#include "toolkit/win32/file_list.h"
+#include "toolkit/win32/folders.h"
+#include "toolkit/win32/preparing_loader.h"
 #include "toolkit/win32/settings_store.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/toolkit.h"
+#include "toolkit/win32/window.h"
 
 namespace qm::win32 {
 namespace {
@@ -21,6 +38,21 @@ TEST(Application, TheSecondToStartSeesTheFirstAndArgumentsFollowTheProgramName) 
   EXPECT_EQ(argumentsOf(L"C:\\q.scr   /c:1234"), L"/c:1234");
   EXPECT_EQ(argumentsOf(L"\"C:\\q.scr\""), L"");
   EXPECT_EQ(argumentsOf(L"\"C:\\q.scr\"/p 77"), L"/p 77");
+}
+
+// An empty card reader or removed media gives the program's own message, not the system's box.
+TEST(Application, ThePreparedProcessShowsNoSystemBoxForAnEmptyDrive) {
+  ::SetErrorMode(0);  // as Windows starts a process; Wine starts it quiet already
+  prepareProcess();
+  const UINT quiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+  EXPECT_EQ(::GetErrorMode() & quiet, quiet);
+}
+
+// This thread's COM is single-threaded, so the worker's multithreaded COM is refused: without
+// it the worker's loader refuses to be made, and the show's own thread loads every picture.
+TEST(WorkerLoader, RefusesToBeMadeWithoutCom) {
+  ComScope com;
+  EXPECT_THROW(wicPreparingPlatform().workerLoader(), Failure);
 }
 
 const std::string kApp = "file test";
@@ -55,6 +87,288 @@ TEST(SoundResources, TheWholeResourceWithItsPaddingAndAMissingIdIsNotPathNotFoun
   EXPECT_EQ(toolkit.resources().read("ATM_SOUND", 7), readFile(sourcePath("resources/sound7.wav")));
   const int code = errorOf([&] { toolkit.resources().read("ATM_SOUND", 8); });
   EXPECT_TRUE(code != 0 && code != 76) << code;
+}
+
+using Names = std::vector<std::string>;
+constexpr float kDialogWidth = 5775, kDialogHeight = 4725;
+const Place kButtonPlace{1695, 2640, 1215, 495};
+
+// The settings dialog with its button, made as start-up makes it: themed controls first.
+class SettingDialog : public ::testing::Test {
+ protected:
+  CommonControls6 controls_;
+  Win32Application app_;
+  Win32Dialog dialog_{app_, "Picture Directory setting ", kDialogWidth, kDialogHeight};
+  Win32Button button_{dialog_, "Change Path", kButtonPlace, 0};
+};
+
+class DialogLists : public SettingDialog {
+ protected:
+  void SetUp() override {
+    for (const char* folder : {"\\Pictures", "\\Pictures\\b 10", "\\Pictures\\b 9",
+                               "\\Pictures\\secret", "\\Pictures\\folder.jpg", "\\Empty"})
+      ::CreateDirectoryW(widen(root_ + folder).c_str(), nullptr);
+    // Not "a.jpgx", which a search for "*.jpg" finds by its short name.
+    for (const char* file : {"img10.jpg", "img2.JPG", "IMG1.bmp", "a.jpgx", "plan.wmf",
+                             "\xD0\x9A\xD0\xB0\xD1\x80.gif", "hidden.jpg", "system.bmp"})
+      UniqueHandleObject(::CreateFileW(widen(root_ + "\\Pictures\\" + file).c_str(), GENERIC_WRITE,
+                                       0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    for (const char* hidden : {"\\Pictures\\secret", "\\Pictures\\hidden.jpg"})
+      ::SetFileAttributesW(widen(root_ + hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ::SetFileAttributesW(widen(root_ + "\\Pictures\\system.bmp").c_str(), FILE_ATTRIBUTE_SYSTEM);
+  }
+  // Out of the tree before it is removed.
+  void TearDown() override { ::SetCurrentDirectoryW(startDirectory_.c_str()); }
+  static LRESULT rows(HWND list) { return ::SendMessageW(list, LB_GETCOUNT, 0, 0); }
+
+  ScratchFolder scratch_{L"qm-tree-"};
+  std::string root_ = narrow(scratch_.path());
+  std::wstring startDirectory_ = currentDirectory();
+};
+
+TEST_F(DialogLists, DirectoryListMovesAndRaisesItsChangeBeforeReturning) {
+  Win32DirList list(dialog_, {210, 720, 2055, 2115});
+  Names seen;
+  list.setChange([&] { seen.push_back(list.path()); });
+  list.setPath(root_ + "\\Pictures\\");
+  ASSERT_EQ(seen, Names{root_ + "\\Pictures"});
+  // The way down from the root, then the visible subfolders in the show's own order.
+  const Names entries = list.entries();
+  ASSERT_GE(entries.size(), 5u);
+  EXPECT_EQ(entries.front(), root_.substr(0, 3));
+  const std::string pictures = root_ + "\\Pictures";
+  EXPECT_EQ(Names(entries.end() - 4, entries.end()),
+            (Names{pictures, pictures + "\\b 9", pictures + "\\b 10", pictures + "\\folder.jpg"}));
+  EXPECT_EQ(rows(list.handle()), static_cast<LRESULT>(entries.size()));
+
+  list.setPath(root_ + "\\PICTURES");  // the same folder: no change
+  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_EQ(errorOf([&] { list.setPath(root_ + "\\gone\\"); }), 76);
+  EXPECT_EQ(list.path(), root_ + "\\Pictures");
+
+  const std::string drive = root_.substr(0, 2);  // a root keeps its separator
+  list.setPath(drive + "\\");
+  EXPECT_EQ(list.path(), drive + "\\");
+  ::SetCurrentDirectoryW(widen(root_ + "\\Empty").c_str());
+  list.setPath(drive);  // a drive alone is its current directory
+  EXPECT_EQ(list.path(), root_ + "\\Empty");
+}
+
+TEST_F(DialogLists, FileListsHoldTheVisibleMatchingFilesByLongNameInNaturalOrder) {
+  Win32FileList show("*.bmp;*.jpg;*.gif");
+  show.setPath(root_ + "\\Pictures\\");
+  Names names;
+  for (int16_t i = 0; i < show.listCount(); ++i) names.push_back(show.list(i));
+  EXPECT_EQ(names, (Names{"IMG1.bmp", "img2.JPG", "img10.jpg", "\xD0\x9A\xD0\xB0\xD1\x80.gif"}));
+  EXPECT_EQ(errorOf([&] { show.setPath(root_ + "\\no such folder\\"); }), 76);
+
+  Win32FileListBox files(dialog_, "*.jpg;*.gif;*.bmp;*.wmf", {2400, 690, 3255, 1455});
+  files.setPath(root_ + "\\Pictures");
+  EXPECT_EQ(rows(files.handle()), 5);
+  files.setPath(root_ + "\\Empty");
+  EXPECT_EQ(rows(files.handle()), 0);
+}
+
+TEST_F(DialogLists, DriveListNamesTheDrivesAndRaisesItsChangeInADialogWithTheIconAndNoOwner) {
+  EXPECT_NE(::GetClassLongPtrW(dialog_.handle(), GCLP_HICON), 0u);
+  EXPECT_EQ(::GetWindow(dialog_.handle(), GW_OWNER), nullptr);
+  Win32DriveList drives(dialog_, {210, 2880, 2055, 315});
+  LRESULT present = 0;
+  for (DWORD mask = ::GetLogicalDrives(); mask != 0; mask >>= 1) present += mask & 1;
+  EXPECT_EQ(::SendMessageW(drives.handle(), CB_GETCOUNT, 0, 0), present);
+  int changes = 0;
+  drives.setChange([&] { ++changes; });
+  const std::string other = drives.drive() == "z:" ? "c:" : "z:";
+  drives.setDrive(other == "z:" ? "Z:" : "C:");
+  EXPECT_EQ(drives.drive(), other);
+  drives.setDrive(other);
+  EXPECT_EQ(changes, 1);
+}
+
+RECT windowRect(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  return rect;
+}
+
+bool sameRect(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
+
+COLORREF printedColour(HWND window) {
+  ScreenDc screen;
+  UniqueHdc dc(::CreateCompatibleDC(screen.get()));
+  UniqueHBitmap bitmap(::CreateCompatibleBitmap(screen.get(), 4, 4));
+  SelectGuard selected(dc.get(), bitmap.get());
+  ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+  return ::GetPixel(dc.get(), 1, 1);
+}
+
+// The covers of the other monitors, as listed (Xvfb has one monitor).
+TEST(CoverWindows, TopmostInactiveUnownedInStepWithTheMonitorsAndGoneWithTheShow) {
+  std::vector<RECT> monitors{{700, 0, 1000, 300}, {0, 500, 300, 760}};  // the other two
+  Win32Application app;
+  Win32ShowWindow window(app, [&monitors] { return monitors; });
+  auto coverHandles = [&window] {
+    std::vector<HWND> handles;
+    for (const auto& cover : window.covers().windows()) handles.push_back(cover->handle());
+    return handles;
+  };
+  window.setEvents({nullptr, nullptr, [&window] { window.unload(); }, nullptr});
+  window.show();
+  window.setBackColor(0x0080FF);
+  const std::vector<HWND> before = coverHandles();
+  ASSERT_EQ(before.size(), 2u);
+  const LONG_PTR style = WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+  for (HWND cover : before)
+    EXPECT_EQ(
+        std::pair(::GetWindowLongPtrW(cover, GWL_EXSTYLE) & style, ::GetWindow(cover, GW_OWNER)),
+        std::pair(style, HWND{}));
+  EXPECT_EQ(::GetActiveWindow(), window.handle());
+
+  monitors = {monitors[1], RECT{300, 0, 600, 200}};  // the first goes, one comes
+  ::SendMessageW(window.handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+  const std::vector<HWND> after = coverHandles();
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_FALSE(::IsWindow(before[0]));
+  EXPECT_EQ(after[0], before[1]) << "the cover of a monitor still there was made again";
+  EXPECT_TRUE(sameRect(windowRect(after[1]), monitors[1]));
+  EXPECT_EQ(printedColour(after[1]), toColorRef(0x0080FF)) << "not the colour of the moment";
+
+  window.hide();
+  for (HWND cover : after) EXPECT_FALSE(::IsWindow(cover));
+  ::SendMessageW(window.handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+  EXPECT_TRUE(window.covers().windows().empty()) << "hidden, the show covers nothing";
+
+  window.show();  // a move on a cover that unloads the show takes the covers along
+  const std::vector<HWND> again = coverHandles();
+  ASSERT_FALSE(again.empty());
+  ::SendMessageW(again[0], WM_MOUSEMOVE, 0, 0);
+  EXPECT_EQ(window.handle(), nullptr) << "not unloaded";
+  for (HWND cover : again) EXPECT_FALSE(::IsWindow(cover));
+}
+
+// Windows, unlike Wine, gives an activated window the focus only in DefWindowProc, and sends a
+// mouse move whenever a window comes or goes under a pointer that stays where it is.
+TEST(ShowWindowInput, ActivationGivesTheFocusOnlyRealMovesCountAndNoInputMethodTakesKeys) {
+  Win32Application app;
+  Win32ShowWindow window(app, [] { return std::vector<RECT>{{700, 0, 1000, 300}}; });
+  int moves = 0;
+  window.setEvents({[] {}, nullptr, [&moves] { ++moves; }, nullptr});
+  window.show();
+  EXPECT_EQ(::ImmGetContext(window.handle()), nullptr);
+  ::SetFocus(nullptr);
+  ::SendMessageW(window.handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(::GetFocus(), window.handle()) << "keys would go elsewhere as system keys";
+
+  POINT pointer{};
+  ::GetCursorPos(&pointer);
+  auto move = [](HWND to, int x, int y) { ::SendMessageW(to, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); };
+  for (int i = 0; i < 10; ++i) move(window.handle(), pointer.x, pointer.y);
+  EXPECT_EQ(moves, 0) << "a pointer where the show found it has not moved";
+  move(window.handle(), pointer.x + 1, pointer.y);
+  move(window.handle(), pointer.x + 1, pointer.y);
+  const HWND cover = window.covers().windows().at(0)->handle();
+  move(cover, 0, 0);              // (700, 0) on the screen
+  move(window.handle(), 700, 0);  // the same place, seen from the show window
+  move(cover, 0, 1);
+  EXPECT_EQ(moves, 3);
+}
+
+struct ChainCase {
+  const char* windows;
+  std::optional<DWORD> perMonitorV2, perMonitor, system;  // absent: this Windows lacks it
+  DpiAwareness expected;
+  std::vector<std::string> called;
+};
+
+TEST(DpiAwarenessChain, TakesTheBestDeclarationThisWindowsOffers) {
+  const DWORD denied = ERROR_ACCESS_DENIED, invalid = ERROR_INVALID_PARAMETER,
+              failed = ERROR_GEN_FAILURE;
+  const ChainCase cases[] = {
+      {"Windows 10 1703 on", 0, 0, 0, DpiAwareness::kPerMonitorV2, {"v2"}},
+      {"Windows 10 before 1703", invalid, 0, 0, DpiAwareness::kPerMonitor, {"v2", "v1"}},
+      {"Windows 7", {}, {}, 0, DpiAwareness::kSystem, {"system"}},
+      {"decided by the host", invalid, denied, 0, DpiAwareness::kPreset, {"v2", "v1"}},
+      {"nothing works", invalid, failed, failed, DpiAwareness::kNone, {"v2", "v1", "system"}},
+  };
+  for (const ChainCase& c : cases) {
+    SCOPED_TRACE(c.windows);
+    std::vector<std::string> called;
+    auto fake = [&called](const char* name, std::optional<DWORD> answer) {
+      std::function<DWORD()> call;
+      if (answer)
+        call = [&called, name, answer] {
+          called.push_back(name);
+          return *answer;
+        };
+      return call;
+    };
+    const DpiAwarenessCalls calls{fake("v2", c.perMonitorV2), fake("v1", c.perMonitor),
+                                  fake("system", c.system)};
+    EXPECT_EQ(declareDpiAwareness(calls), c.expected);
+    EXPECT_EQ(called, c.called);
+  }
+}
+
+// Wine offers all three, each bound by its exported name; the process is aware either way.
+TEST(DpiAwarenessChain, BindsEachDeclarationThisWindowsOffers) {
+  const DpiAwarenessCalls calls = systemDpiAwarenessCalls();
+  EXPECT_TRUE(calls.perMonitorV2 && calls.perMonitor && calls.system);
+  EXPECT_NE(declareDpiAwareness(calls), DpiAwareness::kNone);
+}
+
+// Where a place in twips lands in pixels at this DPI.
+RECT pixelsAt(const Place& place, int dpi) {
+  auto pixels = [dpi](float twips) { return std::lround(twips * dpi / 1440.0); };
+  return {pixels(place.left), pixels(place.top), pixels(place.left + place.width),
+          pixels(place.top + place.height)};
+}
+
+LONG fontHeight(HWND control) {
+  LOGFONTW font{};
+  ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
+  return font.lfHeight;
+}
+
+TEST_F(SettingDialog, LaysItselfOutAgainAtEachNewDpi) {
+  Win32TextBox text(dialog_, {{210, 3420, 615, 315}, "8", true, "Times New Roman", 8.25f});
+  Win32DirList list(dialog_, {210, 720, 2055, 2115});
+
+  for (int dpi : {144, 120}) {
+    SCOPED_TRACE(dpi);
+    SIZE asked{};  // asked before the move, so that Windows places it where it will fit
+    EXPECT_TRUE(::SendMessageW(dialog_.handle(), 0x02E4 /* WM_GETDPISCALEDSIZE */, dpi,
+                               reinterpret_cast<LPARAM>(&asked)));
+    const RECT inside = pixelsAt({0, 0, kDialogWidth, kDialogHeight}, dpi);
+    const RECT outside =
+        frameForClient(inside.right, inside.bottom,
+                       static_cast<DWORD>(::GetWindowLongPtrW(dialog_.handle(), GWL_STYLE)),
+                       static_cast<DWORD>(::GetWindowLongPtrW(dialog_.handle(), GWL_EXSTYLE)), dpi);
+    EXPECT_EQ(std::pair(asked.cx, asked.cy), std::pair(outside.right, outside.bottom));
+    RECT suggested{40, 30, 500, 400};
+    ::SendMessageW(dialog_.handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+    const RECT frame = windowRect(dialog_.handle());
+    EXPECT_EQ(std::pair(frame.left, frame.top), std::pair(suggested.left, suggested.top));
+    RECT client{}, placed = windowRect(button_.handle());
+    ::GetClientRect(dialog_.handle(), &client);
+    EXPECT_TRUE(sameRect(client, pixelsAt({0, 0, kDialogWidth, kDialogHeight}, dpi)));
+    ::MapWindowPoints(nullptr, dialog_.handle(), reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_TRUE(sameRect(placed, pixelsAt(kButtonPlace, dpi)));
+    EXPECT_EQ(fontHeight(button_.handle()), -std::lround(8.0 * dpi / 72));
+    EXPECT_EQ(fontHeight(text.handle()), -std::lround(8.25 * dpi / 72));
+    EXPECT_EQ(::SendMessageW(list.handle(), LB_GETITEMHEIGHT, 0, 0), dialog_.lineHeight());
+    EXPECT_GT(dialog_.lineHeight(), -fontHeight(button_.handle()));
+  }
+}
+
+// The dialog's button answers a message that only common controls 6 knows.
+TEST_F(SettingDialog, ItsControlsAreVersionSixWithAManifestOfWindows) {
+  ASSERT_TRUE(controls_.active()) << "no manifest of this Windows gave common controls 6";
+  SIZE ideal{};
+  EXPECT_TRUE(
+      ::SendMessageW(button_.handle(), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+  EXPECT_GT(ideal.cx, 0);
 }
 
 }  // namespace

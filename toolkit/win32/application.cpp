@@ -17,6 +17,14 @@ Win32Application::Win32Application() {
   previousInstance_ = mutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+void prepareProcess() {
+  ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  using SetDirectories = BOOL(WINAPI*)(DWORD);
+  auto setDirectories =
+      bindFunction<SetDirectories>(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+  if (setDirectories) setDirectories(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+}
+
 std::string Win32Application::title() const { return "Quillmoor Screen Saver"; }
 
 std::string Win32Application::exeDirectory() const {
@@ -76,7 +84,8 @@ int Win32Application::localHour() const {
 
 int32_t Win32Application::showCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
 
-void Win32Application::messageBox(const std::string& text, int style, const std::string& caption) {
+void Win32Application::showMessageBox(const std::string& text, int style,
+                                      const std::string& caption) {
   // Owned by the program's active window (the show or the dialog), which it disables while it
   // is open, and topmost so that it stands above the full-screen show. Without an active
   // window it is task-modal instead.

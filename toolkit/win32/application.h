@@ -17,7 +17,7 @@ class Win32Application : public Application {
   [[noreturn]] void end() override;
   int localHour() const override;
   int32_t showCursor(bool show) override;
-  void messageBox(const std::string& text, int style, const std::string& title) override;
+  void showMessageBox(const std::string& text, int style, const std::string& title) override;
 
  private:
   UniqueHandleObject mutex_;
@@ -29,6 +29,11 @@ class Win32Screen : public Screen {
   float width() const override;
   float height() const override;
 };
+
+// First thing at start-up: no system box ("There is no disk in the drive") for a folder on an
+// empty drive or removed media, the program's own message instead; and DLLs only from the
+// system folder, never from beside the screen saver or the current folder.
+void prepareProcess();
 
 // The text after the program's name in a raw command line, as the platform passes it.
 std::wstring argumentsOf(const wchar_t* commandLine);

@@ -16,7 +16,7 @@ namespace qm::win32 {
 // The show window's handling of input that arrives on a cover.
 struct CoverInput {
   std::function<void(int character)> keyPress;
-  std::function<void()> mouseMove;
+  std::function<void(POINT screenPoint)> mouseMove;
 };
 
 class CoverWindow : public WindowBase {

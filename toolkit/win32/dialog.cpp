@@ -11,6 +11,8 @@ namespace qm::win32 {
 namespace {
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// WM_GETDPISCALEDSIZE (Windows 10 1703), which these headers lack.
+constexpr UINT kGetDpiScaledSize = 0x02E4;
 
 // Only one dialog at a time takes the keyboard's Tab and arrow keys.
 HWND keyboardDialog = nullptr;
@@ -200,6 +202,15 @@ LRESULT Win32Dialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
       layOut(POINT{suggested.left, suggested.top});
       return 0;
+    }
+    case kGetDpiScaledSize: {
+      // Asked before a move to a monitor of another DPI: the size layOut will give there, so
+      // that Windows places the window where it will fit and it does not bounce back.
+      const int newDpi = static_cast<int>(wParam);
+      const RECT frame = frameForClient(toPixelsAt(width_, newDpi), toPixelsAt(height_, newDpi),
+                                        kWindowStyle, WS_EX_CONTROLPARENT, newDpi);
+      *reinterpret_cast<SIZE*>(lParam) = {frame.right, frame.bottom};
+      return TRUE;
     }
     case WM_MEASUREITEM:
       reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(lineHeight_);

@@ -26,11 +26,7 @@ HMODULE user32() { return ::GetModuleHandleW(L"user32.dll"); }
 
 // shcore.dll (Windows 8.1 on) from the system folder only, kept for the life of the process.
 HMODULE shcore() {
-  static const UniqueHModule module = [] {
-    const std::wstring folder = systemFolder();
-    if (folder.empty()) return UniqueHModule();
-    return UniqueHModule(::LoadLibraryExW((folder + L"\\shcore.dll").c_str(), nullptr, 0));
-  }();
+  static const UniqueHModule module = loadSystemLibrary(L"shcore.dll");
   return module.get();
 }
 

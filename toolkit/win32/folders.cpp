@@ -60,4 +60,10 @@ std::wstring folderFrom(UINT(WINAPI* get)(LPWSTR, UINT)) {
 std::wstring systemFolder() { return folderFrom(::GetSystemDirectoryW); }
 std::wstring windowsFolder() { return folderFrom(::GetWindowsDirectoryW); }
 
+UniqueHModule loadSystemLibrary(const wchar_t* name) {
+  const std::wstring folder = systemFolder();
+  if (folder.empty()) return UniqueHModule();
+  return UniqueHModule(::LoadLibraryExW((folder + L"\\" + name).c_str(), nullptr, 0));
+}
+
 }  // namespace qm::win32

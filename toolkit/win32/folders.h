@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/win32/unique_handle.h"
+
 namespace qm::win32 {
 
 bool isFolder(const std::wstring& path);
@@ -14,6 +16,9 @@ std::wstring currentDirectory();
 // program loads from there it loads by full path, never from beside itself.
 std::wstring systemFolder();
 std::wstring windowsFolder();
+// A DLL of the system folder by its full path (null when it cannot be loaded): one planted
+// beside the screen saver or in the current folder is never loaded.
+UniqueHModule loadSystemLibrary(const wchar_t* name);
 
 // The names of a folder's files (or of its subfolders), hidden and system ones left out, in
 // the order the platform gives them.

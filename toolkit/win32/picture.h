@@ -35,6 +35,8 @@ class WicPictureLoader : public PictureLoader {
   // Needs COM initialised on this thread.
   WicPictureLoader();
   PictureRef load(const std::string& path, const DrawnSize& drawnSize = {}) override;
+  // False when WIC could not be had: every load then fails as an invalid picture.
+  bool hasFactory() const { return factory_ != nullptr; }
 
  private:
   Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include "toolkit/failure.h"
 #include "toolkit/win32/picture.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/unique_handle.h"
@@ -12,25 +13,30 @@ namespace qm::win32 {
 namespace {
 
 // The worker's loader: COM for the worker's thread, and a WIC factory made on it. Made and
-// destroyed on the worker thread.
+// destroyed on the worker thread. Without either it refuses to exist, and the show's own thread
+// loads every picture as it did before there was a worker.
 class WorkerLoader : public PictureLoader {
  public:
-  WorkerLoader()
-      : com_(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)),
-        loader_(std::make_unique<WicPictureLoader>()) {}
-  ~WorkerLoader() override {
-    loader_.reset();
-    if (SUCCEEDED(com_)) ::CoUninitialize();
+  WorkerLoader() {
+    if (FAILED(apartment_.result)) throw Failure(ErrorCode::kPlatformError, "COM on the worker");
+    if (!loader_.hasFactory()) throw Failure(ErrorCode::kPlatformError, "WIC on the worker");
   }
-  WorkerLoader(const WorkerLoader&) = delete;
-  WorkerLoader& operator=(const WorkerLoader&) = delete;
   PictureRef load(const std::string& path, const DrawnSize& drawnSize) override {
-    return loader_->load(path, drawnSize);
+    return loader_.load(path, drawnSize);
   }
 
  private:
-  HRESULT com_;
-  std::unique_ptr<WicPictureLoader> loader_;
+  struct Apartment {
+    HRESULT result = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    Apartment() = default;
+    Apartment(const Apartment&) = delete;
+    Apartment& operator=(const Apartment&) = delete;
+    ~Apartment() {
+      if (SUCCEEDED(result)) ::CoUninitialize();
+    }
+  };
+  Apartment apartment_;  // before the loader, which it outlives
+  WicPictureLoader loader_;
 };
 
 uint64_t joined(DWORD high, DWORD low) { return uint64_t{high} << 32 | low; }

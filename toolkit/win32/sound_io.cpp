@@ -25,9 +25,7 @@ bool WinmmSoundOutput::play(const uint8_t* image, uint32_t flags) {
   if (!playSound_) {
     // By full path from the system folder: a WINMM.DLL planted beside the screen saver or in
     // the current folder is never loaded.
-    const std::wstring system = systemFolder();
-    if (system.empty()) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
-    winmm_.reset(::LoadLibraryW((system + L"\\WINMM.DLL").c_str()));
+    winmm_ = loadSystemLibrary(L"WINMM.DLL");
     if (!winmm_) throw Failure(ErrorCode::kCannotBindCall, "WINMM.DLL");
     playSound_ = bindFunction<PlayFunction>(winmm_.get(), "sndPlaySoundA");
     if (!playSound_) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");

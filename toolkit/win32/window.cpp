@@ -1,33 +1,62 @@
 #include "toolkit/win32/window.h"
 
+#include <imm.h>
 #include <windowsx.h>
 
 #include <algorithm>
 
 #include "toolkit/failure.h"
+#include "toolkit/win32/folders.h"
 #include "toolkit/win32/label.h"
 #include "toolkit/win32/picture.h"
 #include "toolkit/win32/timer.h"
 
 namespace qm::win32 {
 
+namespace {
+
+// An East Asian input method would take the first key into a composition, and the show would
+// never see it.
+void refuseInputMethod(HWND window) {
+  using AssociateContextEx = BOOL(WINAPI*)(HWND, HIMC, DWORD);
+  static const UniqueHModule imm32 = loadSystemLibrary(L"imm32.dll");
+  if (auto associate = bindFunction<AssociateContextEx>(imm32.get(), "ImmAssociateContextEx"))
+    associate(window, nullptr, 0);
+}
+
+}  // namespace
+
 Win32ShowWindow::Win32ShowWindow(Application& app, std::function<std::vector<RECT>()> monitors)
     : WindowBase(app),
-      widthPixels_(::GetSystemMetrics(SM_CXSCREEN)),
-      heightPixels_(::GetSystemMetrics(SM_CYSCREEN)),
       monitors_(std::move(monitors)),
-      covers_(app, {[this](int character) { keyPressed(character); }, [this] { mouseMoved(); }}) {
+      covers_(app, {[this](int character) { keyPressed(character); },
+                    [this](POINT point) { mouseMoved(point); }}) {
   ScreenDc screen;
   bufferDc_.reset(::CreateCompatibleDC(screen.get()));
-  buffer_.reset(::CreateCompatibleBitmap(screen.get(), widthPixels_, heightPixels_));
-  if (!bufferDc_ || !buffer_) throw Failure(ErrorCode::kOutOfMemory, "show window buffer");
-  bufferSelection_ = SelectGuard(bufferDc_.get(), buffer_.get());
+  if (!bufferDc_) throw Failure(ErrorCode::kOutOfMemory, "show window buffer");
   create({L"QuillmoorShowWindow", CS_DBLCLKS, nullptr, true}, WS_EX_TOPMOST, L"", WS_POPUP,
-         RECT{0, 0, widthPixels_, heightPixels_});
+         RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+  refuseInputMethod(handle());
+  fitScreen();
+}
+
+void Win32ShowWindow::fitScreen() {
+  widthPixels_ = ::GetSystemMetrics(SM_CXSCREEN);
+  heightPixels_ = ::GetSystemMetrics(SM_CYSCREEN);
+  ScreenDc screen;
+  UniqueHBitmap buffer(::CreateCompatibleBitmap(screen.get(), widthPixels_, heightPixels_));
+  if (!buffer) throw Failure(ErrorCode::kOutOfMemory, "show window buffer");
+  // The old buffer leaves the DC before it goes.
+  bufferSelection_ = SelectGuard();
+  buffer_ = std::move(buffer);
+  bufferSelection_ = SelectGuard(bufferDc_.get(), buffer_.get());
+  ::SetWindowPos(handle(), nullptr, 0, 0, widthPixels_, heightPixels_,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   clear();
 }
 
 void Win32ShowWindow::show() {
+  ::GetCursorPos(&lastPointer_);
   ::SetWindowPos(handle(), HWND_TOPMOST, 0, 0, widthPixels_, heightPixels_, SWP_NOACTIVATE);
   ::ShowWindow(handle(), SW_SHOWMAXIMIZED);
   ::SetForegroundWindow(handle());
@@ -132,22 +161,36 @@ void Win32ShowWindow::keyPressed(int character) {
   if (events_.keyPress) dispatch([this, character] { events_.keyPress(character); });
 }
 
-void Win32ShowWindow::mouseMoved() { dispatch(events_.mouseMove); }
+void Win32ShowWindow::mouseMoved(POINT screenPoint) {
+  if (screenPoint.x == lastPointer_.x && screenPoint.y == lastPointer_.y) return;
+  lastPointer_ = screenPoint;
+  dispatch(events_.mouseMove);
+}
 
 LRESULT Win32ShowWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) dispatch(events_.activate);
-      return 0;
+      // Windows gives an activated window the keyboard focus here and nowhere else.
+      return handle() ? ::DefWindowProcW(handle(), message, wParam, lParam) : 0;
     case WM_CHAR:
       keyPressed(static_cast<int>(wParam));
       return 0;
-    case WM_MOUSEMOVE:
+    case WM_MOUSEMOVE: {
+      const POINT client{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      POINT screen = client;
+      ::ClientToScreen(handle(), &screen);
       // Movement over a visible banner line belongs to that line, not to the window.
-      if (!overVisibleLabel(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) mouseMoved();
+      if (overVisibleLabel(client.x, client.y))
+        lastPointer_ = screen;
+      else
+        mouseMoved(screen);
       return 0;
+    }
     case WM_DISPLAYCHANGE:
-      // A monitor came or went: the covers follow while the show is up.
+      // A new resolution, a monitor that came or went: the show, its buffer and the covers
+      // follow, and the next picture is centred on the screen as it is now.
+      fitScreen();
       if (::IsWindowVisible(handle())) covers_.cover(monitors_(), toColorRef(backColour_));
       return 0;
     case WM_TIMER: {

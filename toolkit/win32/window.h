@@ -50,12 +50,17 @@ class Win32ShowWindow : public Window, public WindowBase {
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool overVisibleLabel(int x, int y) const;
   void keyPressed(int character);
-  void mouseMoved();
+  // A move at the pointer's last place is none: Windows sends one whenever a window appears,
+  // goes or moves under a still pointer.
+  void mouseMoved(POINT screenPoint);
+  // The buffer at the screen's size, cleared to the background, and the window over the screen.
+  void fitScreen();
 
   WindowEvents events_;
   int32_t backColour_ = 0;
-  int widthPixels_;
-  int heightPixels_;
+  int widthPixels_ = 0;
+  int heightPixels_ = 0;
+  POINT lastPointer_{};
   // The bitmap outlives the DC it is selected into, and the DC the selection.
   UniqueHBitmap buffer_;
   UniqueHdc bufferDc_;

@@ -55,8 +55,8 @@ void WindowBase::destroy() {
   window_.reset();
 }
 
-int WindowBase::toPixels(float twips) const {
-  return static_cast<int>(std::lround(twips / twipsPerPixel()));
+int WindowBase::toPixelsAt(float twips, int dpi) {
+  return static_cast<int>(std::lround(twips / (1440.0f / static_cast<float>(dpi))));
 }
 
 LRESULT CALLBACK WindowBase::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

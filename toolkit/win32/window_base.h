@@ -30,8 +30,9 @@ class WindowBase {
   Application& app() const { return app_; }
   int dpi() const { return dpi_; }
   float twipsPerPixel() const { return 1440.0f / static_cast<float>(dpi_); }
-  // Pixels from twips, rounded to the nearest pixel.
-  int toPixels(float twips) const;
+  // Pixels from twips, rounded to the nearest pixel, at the window's DPI or at another.
+  int toPixels(float twips) const { return toPixelsAt(twips, dpi_); }
+  static int toPixelsAt(float twips, int dpi);
 
  protected:
   explicit WindowBase(Application& app);
