@@ -67,6 +67,24 @@ class ShowOnTwoMonitors(EndToEnd):
                 saver.wait_exit(0.3)
             self.assertTrue(saver.wait_exit(10), "not ended on the second monitor")
 
+    def test_then_the_primary_grows_and_the_next_tick_fills_it(self):
+        make_picture(self.folder + "/red.bmp", 640, 400, self.RED, self.EDGE)
+        self.show_folder()
+        store_setting("Settings", "Background", "16777215")
+        mode = lambda size: subprocess.run(["xrandr", "--output", "DUMMY0", "--mode", size])  # noqa
+        self.addCleanup(mode, "1024x768")
+        mode("800x600")
+        saver = self.start("/s")
+        self.assertTrue(wait_until(lambda: Shot().pixel(400, 300) == self.RED, 25), "no show")
+        # Through Wine, which then sends WM_DISPLAYCHANGE as Windows does: it sends none for a
+        # change made outside it.
+        subprocess.run(["wine", os.path.join(os.path.dirname(run_e2e.SCR), "display_mode.exe"),
+                        "1024", "768"], check=True, **QUIET)
+        centred = wait_until(lambda: Shot().box_of(lambda pixel: pixel != WHITE, PRIMARY) ==
+                             (192, 184, 832, 584), 15)
+        Shot(os.path.join(run_e2e.SHOTS, "e2e-two-monitors-grown.png"))
+        self.assertTrue(centred, "the picture is not centred alone on the new screen")
+        self.assertTrue(saver.alive())
 
 if __name__ == "__main__":
     run_e2e.SCR = os.path.abspath(sys.argv.pop(1))
