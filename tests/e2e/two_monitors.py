@@ -1,5 +1,6 @@
 """The show on two monitors, on an Xorg of its own (dummy driver: a 1024x768 primary, an 800x600
-to its right) with a Wine prefix of its own. Needs root. Usage: two_monitors.py PATH-TO-SCR"""
+to its right) with a Wine prefix of its own, and a display change during the show. Needs root.
+Usage: two_monitors.py PATH-TO-SCR"""
 import os, shutil, subprocess, sys, tempfile, unittest  # noqa: E401
 import run_e2e
 from run_e2e import BLACK, WHITE, EndToEnd, make_picture
@@ -45,9 +46,12 @@ def setUpModule():  # noqa: N802
 class ShowOnTwoMonitors(EndToEnd):
     RED, EDGE = (220, 0, 0), (255, 0, 255)
 
-    def test_second_monitor_covered_and_input_on_it_ends_the_show(self):
+    def setUp(self):
+        super().setUp()
         make_picture(self.folder + "/red.bmp", 640, 400, self.RED, self.EDGE)
         self.show_folder()
+
+    def test_second_monitor_covered_and_input_on_it_ends_the_show(self):
         for colour in BLACK, WHITE:  # white: the background setting
             store_setting("Settings", "Background", str(colour[0] * 0x10101))
             xdotool("mousemove", 1400, 300)
@@ -68,8 +72,6 @@ class ShowOnTwoMonitors(EndToEnd):
             self.assertTrue(saver.wait_exit(10), "not ended on the second monitor")
 
     def test_then_the_primary_grows_and_the_next_tick_fills_it(self):
-        make_picture(self.folder + "/red.bmp", 640, 400, self.RED, self.EDGE)
-        self.show_folder()
         store_setting("Settings", "Background", "16777215")
         mode = lambda size: subprocess.run(["xrandr", "--output", "DUMMY0", "--mode", size])  # noqa
         self.addCleanup(mode, "1024x768")
@@ -85,6 +87,7 @@ class ShowOnTwoMonitors(EndToEnd):
         Shot(os.path.join(run_e2e.SHOTS, "e2e-two-monitors-grown.png"))
         self.assertTrue(centred, "the picture is not centred alone on the new screen")
         self.assertTrue(saver.alive())
+
 
 if __name__ == "__main__":
     run_e2e.SCR = os.path.abspath(sys.argv.pop(1))
