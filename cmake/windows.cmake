@@ -93,6 +93,16 @@ add_test(NAME e2e_tests
                  $<TARGET_FILE:screen_saver>)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 900 LABELS wine)
 
+# The show on two monitors, on an Xorg of its own (the others keep Xvfb's one screen); it
+# changes the display's mode during the show with display_mode.
+add_executable(display_mode tools/display_mode/display_mode.cpp)
+target_compile_options(display_mode PRIVATE ${QM_WARNINGS})
+target_link_options(display_mode PRIVATE -static -static-libgcc -static-libstdc++)
+add_test(NAME e2e_two_monitors
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/two_monitors.py
+                 $<TARGET_FILE:screen_saver>)
+set_tests_properties(e2e_two_monitors PROPERTIES TIMEOUT 300 LABELS wine)
+
 # The benchmark of the show on large photos (scripts/bench.sh builds and runs it); not a test.
 add_executable(tick_bench EXCLUDE_FROM_ALL tools/bench/tick_bench.cpp)
 target_link_libraries(tick_bench PRIVATE qm_win32 psapi)

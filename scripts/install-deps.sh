@@ -13,7 +13,8 @@ else
             g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
             g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
             wine wine64 xvfb xauth xdotool imagemagick python3 python3-pefile
-            fonts-liberation sox colord-data)
+            fonts-liberation sox colord-data xserver-xorg-core xserver-xorg-video-dummy
+            x11-xserver-utils)
   # Wine's X11 driver loads the X extensions at run time and Debian lists them only as
   # recommends of the 32-bit half: without them it sees every monitor as one wide screen.
   if [[ $QM_ARCH == win32 ]]; then

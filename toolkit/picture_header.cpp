@@ -212,18 +212,29 @@ PictureHeader readJpeg(Reader& file) {
 // ---- GIF ----------------------------------------------------------------------------------------
 
 struct SubBlocks {
-  uint64_t end;        // just past the zero terminator
+  uint64_t end;        // just past the zero terminator, or past the block that reached most
   uint64_t dataBytes;  // the bytes they carry
 };
 
-SubBlocks skipSubBlocks(Reader& file, uint64_t at) {
+SubBlocks skipSubBlocks(Reader& file, uint64_t at, uint64_t most = UINT64_MAX) {
   SubBlocks blocks{at, 0};
   for (uint8_t length = file.byte(blocks.end++); length != 0; length = file.byte(blocks.end++)) {
     blocks.dataBytes += length;
     blocks.end += length;
+    if (blocks.dataBytes < most) continue;
+    if (blocks.end > file.size()) refuse(Refusal::kTruncated);
+    return blocks;
   }
   return blocks;
 }
+
+// The most LZW data a frame's pixels can use. Every code but the clear and end codes yields at
+// least one pixel, and none is wider than 12 bits. An encoder may clear the table before any
+// code (one that keeps its codes narrow clears every few codes, at the least code size before
+// every one), so n pixels take at most n pixel codes, n clears, one more clear and the end code:
+// 2n + 2 codes of 12 bits, 3n + 3 bytes. What follows is never decoded into the frame; cut
+// there, the stream decodes like any truncated one.
+uint64_t mostGifDataBytes(uint64_t pixels) { return ceilDiv((2 * pixels + 2) * 12, 8); }
 
 uint64_t paletteBytes(uint8_t flags) { return flags & 0x80 ? 3ull << ((flags & 7) + 1) : 0; }
 
@@ -251,7 +262,11 @@ PictureHeader readGif(Reader& file) {
     const uint8_t minCodeSize = file.byte(at);
     if (minCodeSize < 1 || minCodeSize > 11) refuse(Refusal::kMalformed);
     judgeSize(width, height);
-    const SubBlocks data = skipSubBlocks(file, at + 1);
+    // Walked and copied up to the sub-block that reaches what the pixels can use, without the
+    // terminator: the copy gets one of its own.
+    const uint64_t most = mostGifDataBytes(uint64_t{width} * height);
+    const SubBlocks data = skipSubBlocks(file, at + 1, most);
+    const uint64_t dataEnd = data.dataBytes < most ? data.end - 1 : data.end;
     // Least bytes: while codes are w bits wide the table has fewer than 2^w entries, and no
     // entry is longer than the table, so a code of w bits yields fewer than 2^w pixels: at most
     // 4096 pixels per 12 bits, about 2731 per byte of image data, whatever the widths. No encoder
@@ -259,12 +274,12 @@ PictureHeader readGif(Reader& file) {
     if (uint64_t{width} * height * 12 > data.dataBytes * 8 * 4096) refuse(Refusal::kTooFewBytes);
     // The first frame is copied to memory whole, and decoded to at most 4 bytes a pixel.
     const uint64_t frameBytes =
-        screenSpan.end + 768 + (control.end - control.start) + (data.end - imageStart) + 1;
+        screenSpan.end + 768 + (control.end - control.start) + (dataEnd - imageStart) + 2;
     PictureHeader header =
         judged(PictureFormat::kGif, width, height, uint64_t{width} * height * 4 + frameBytes);
     header.gifScreen = screenSpan;
     header.gifControl = control;
-    header.gifImage = {imageStart, data.end};
+    header.gifImage = {imageStart, dataEnd};
     header.gifHasPalette = ((screen[4] | image[8]) & 0x80) != 0;
     return header;
   }
@@ -359,7 +374,7 @@ std::vector<uint8_t> gifFirstFrame(ByteSource& file, const PictureHeader& header
     }
   }
   if (!copy(header.gifControl) || !copy(header.gifImage)) return {};
-  frame.push_back(0x3B);
+  frame.insert(frame.end(), {0x00, 0x3B});  // the data's terminator, the trailer
   return frame;
 }
 

@@ -46,7 +46,7 @@ struct PictureHeader {
   uint32_t height = 0;
   // GIF only: where the pieces of its first frame lie, [start, end) in the file: the screen
   // with its palette, the graphic control that goes with the first image (empty if none), and
-  // that image with its data.
+  // that image with its data, without their terminator and no further than its pixels can use.
   struct Span {
     uint64_t start = 0, end = 0;
   };

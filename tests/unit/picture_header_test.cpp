@@ -234,6 +234,21 @@ TEST(PictureHeader, AGifsFirstFrameIsHandedOnWithAPaletteAndItsGraphicControlAlo
   }
 }
 
+// Data past what a frame's pixels can use (3n + 3 bytes for n pixels) is neither walked nor
+// handed on: the sub-blocks up to the one that reaches it go, with a terminator of their own.
+TEST(PictureHeader, AGifFramesDataGoesNoFurtherThanItsPixelsCanUse) {
+  Bytes blocks;
+  for (int i = 0; i < 1000; ++i) blocks = blocks + Bytes{1, uint8_t(i)};
+  const Bytes file = gifFile(2, 2, cut(gifImage(2, 2, {}), 11) + blocks + Bytes{0});
+  const size_t reached = 25 + 11 + 15 * 2;  // 2 x 2 pixels: 15 bytes, one a block
+  MemoryFile source(file);
+  const PictureHeader header = readPictureHeader(source);
+  ASSERT_TRUE(header.accepted()) << describe(header.refusal);
+  const Bytes frame = cut(file, reached) + Bytes{0, 0x3B};
+  EXPECT_EQ(gifFirstFrame(source, header), frame);
+  EXPECT_EQ(source.furthest, reached);
+}
+
 TEST(PictureHeader, TheMemoryBoundAdmitsA100MegapixelPhotoAndNoProductThatWraps) {
   MemoryFile photo(kJpegStart + jpegFrame(11648, 8736, 3, 0xC2) +
                    Bytes(jpegFlatBytes(11648, 8736, 3), 0));

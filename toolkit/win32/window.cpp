@@ -50,8 +50,14 @@ void Win32ShowWindow::fitScreen() {
   bufferSelection_ = SelectGuard();
   buffer_ = std::move(buffer);
   bufferSelection_ = SelectGuard(bufferDc_.get(), buffer_.get());
+  // Wine's X11 driver leaves a maximized window's size to the window manager, and with none
+  // the window would keep the old screen's size: shown, it is placed restored, then maximized
+  // again.
+  const bool maximized = ::IsWindowVisible(handle()) && ::IsZoomed(handle());
+  if (maximized) ::ShowWindow(handle(), SW_SHOWNOACTIVATE);
   ::SetWindowPos(handle(), nullptr, 0, 0, widthPixels_, heightPixels_,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+  if (maximized) ::ShowWindow(handle(), SW_SHOWMAXIMIZED);
   clear();
 }
 
