@@ -14,9 +14,7 @@ namespace qm {
 namespace {
 
 std::string repeated(const std::string& text, int times) {
-  std::string out;
-  while (times-- > 0) out += text;
-  return out;
+  return times > 0 ? text + repeated(text, times - 1) : "";
 }
 
 TEST(Dispatcher, ReportsWhatAHandlerThrowsThenEndsAndRunsNoFurtherEvent) {
