@@ -314,7 +314,7 @@ TEST_F(Banner, RightEdgeAndBottomAreReadAtEachTickAndOnlyBeyondTheEdgeSendsALine
 class SettingDialog : public Run {
  protected:
   // Configuration mode, as Windows starts it with "/c", over stored settings it must not show.
-  void open() {
+  void SetUp() override {
     tk.folders["C:\\Saver"] = {"sunset.jpg", "notes.txt"};
     tk.folders["C:\\Pictures"] = {"a.bmp", "b.gif"};
     tk.folders["C:\\Other kinds"] = {"song.mp3", "shot.png"};
@@ -343,7 +343,6 @@ using ChangePath = WithRows<SettingDialog, Choice>;
 
 TEST_P(ChangePath, WritesFolderTimeAndBackgroundInOrderThenEnds) {
   const auto& [where, time, check, path] = GetParam();
-  open();
   ASSERT_FALSE(user([&, where = std::string(where)] {  // a drive chosen, or a folder opened
     if (where.size() == 2) setting->drive1().setDrive(where);
     if (where.size() > 2) setting->dir1().setPath(where);
@@ -361,7 +360,6 @@ TEST_P(ChangePath, WritesFolderTimeAndBackgroundInOrderThenEnds) {
 INSTANTIATE_TEST_SUITE_P(Choices, ChangePath, ::testing::ValuesIn(kChoices));
 
 TEST_F(SettingDialog, FolderWithoutPicturesIsRefusedAndTheDialogStays) {
-  open();
   ASSERT_FALSE(user([this] { setting->dir1().setPath("C:\\Other kinds"); }));
   EXPECT_FALSE(click(0));
   EXPECT_EQ(tk.application.messageBoxes,
@@ -377,7 +375,6 @@ using NoFolder = WithRows<SettingDialog, const char*>;
 
 // Empty text becomes "\", which names no folder; a folder may also go before the click.
 TEST_P(NoFolder, ReachesTheDispatcherBeforeAnyWrite) {
-  open();
   setting->text1().setText(GetParam());
   EXPECT_TRUE(click(0));
   EXPECT_TRUE(tk.store.writes.empty());
@@ -388,7 +385,6 @@ TEST_P(NoFolder, ReachesTheDispatcherBeforeAnyWrite) {
 INSTANTIATE_TEST_SUITE_P(Texts, NoFolder, ::testing::Values("", "C:\\Gone"));
 
 TEST_F(SettingDialog, CancelAndCloseWriteNothingAndEnd) {
-  open();
   setting->check1().setValue(1);
   EXPECT_TRUE(click(1));
   EXPECT_TRUE(tk.store.writes.empty());
