@@ -240,6 +240,7 @@ TEST(PlaySound, HandsOnItsOwnBufferKeepsThePlayingImageAndFailsInOrder) {
             (std::vector<std::pair<const uint8_t*, uint32_t>>{{playing, 23u}}));
   tk.soundOutput.refuses = true;  // sound 7 still playing: the platform may still read it
   EXPECT_EQ(play(5), std::tuple(0, five));
+  EXPECT_EQ(tk.application.doEventsCalls, 2) << "a refused sound yields too";
   EXPECT_EQ(std::tuple(module.playingImage()->data(), *module.playingImage()),
             std::tuple(playing, seven));
   // A missing sound fails before the buffer changes, a failed binding after it.
@@ -250,50 +251,47 @@ TEST(PlaySound, HandsOnItsOwnBufferKeepsThePlayingImageAndFailsInOrder) {
 }
 
 // The hour, label 1's line and label 2's (null: it keeps its created caption and stays hidden).
-using Greeting = std::tuple<int, const char*, const char*>;
-const Greeting kGreetings[] = {
+const std::tuple<int, const char*, const char*> kGreetings[] = {
     {8, "Good Morning!!", nullptr},
     {10, "How's everything , now the time is between 10 to 11 am !!", nullptr},
     {12, "It's lunch time , enjoy your Meal!!", nullptr},
     {17, "It's about to go back , work hard everday !!!!", "Hurray , times to go back !!"}};
-using GreetingHours = WithRows<Run, Greeting>;
-
-// Label 2 moves, shown or not; an event pending during the tick sees them moved.
-TEST_P(GreetingHours, ShowTheirLinesMoveAllThreeAndThenYield) {
-  const auto& [hour, line1, line2] = GetParam();
-  tk.application.hour = hour;
-  ASSERT_FALSE(start("/s"));
-  std::vector<LabelState> seen;
-  tk.application.post([&] { seen = labels(); });
-  ASSERT_FALSE(tick(1));
-  EXPECT_EQ(labels(),
-            (std::vector<LabelState>{{true, kCreditText, -70, 10710},
-                                     {true, line1, 1670, 420},
-                                     {line2 != nullptr, line2 ? line2 : "Label1", 7700, 5100}}));
-  EXPECT_EQ(seen, labels());
-}
-INSTANTIATE_TEST_SUITE_P(Hours, GreetingHours, ::testing::ValuesIn(kGreetings));
 
 using Banner = Run;
 
-TEST_F(Banner, OtherHoursHideAllThreeAndFreezeThemWithoutAYield) {
-  tk.application.hour = 17;
+// A tick moves all three 20 twips on from where they were created (-90, 1650, 7680), shown or
+// not, then yields; other hours hide and freeze them; the captions a greeting does not set stay.
+TEST_F(Banner, GreetingHoursShowTheirLinesMoveAllThreeAndYieldOtherHoursHideAndFreezeThem) {
   ASSERT_FALSE(start("/s"));
-  ASSERT_FALSE(tick(1));
+  float moved = 0;
+  for (const auto& [hour, line1, line2] : kGreetings) {
+    tk.application.hour = hour;
+    std::vector<LabelState> seen;
+    tk.application.post([&] { seen = labels(); });
+    ASSERT_FALSE(tick(1));
+    moved += 20;
+    EXPECT_EQ(labels(), (std::vector<LabelState>{
+                            {true, kCreditText, -90 + moved, 10710},
+                            {true, line1, 1650 + moved, 420},
+                            {line2 != nullptr, line2 ? line2 : "Label1", 7680 + moved, 5100}}))
+        << hour;
+    EXPECT_EQ(seen, labels()) << hour;
+  }
   std::vector<LabelState> hidden = labels();
   for (auto& label : hidden) std::get<0>(label) = false;
+  const int yields = tk.application.doEventsCalls;
   for (int hour : {0, 7, 9, 11, 13, 16, 18, 23}) {
     tk.application.hour = hour;
     ASSERT_FALSE(tick(1));
     EXPECT_EQ(labels(), hidden) << hour;
   }
-  EXPECT_EQ(tk.application.doEventsCalls, 1);
-  // The next greeting hour carries on from there, with the captions it does not set kept.
+  EXPECT_EQ(tk.application.doEventsCalls, yields);
   tk.application.hour = 10;
   ASSERT_FALSE(tick(1));
-  EXPECT_EQ(labels(), (std::vector<LabelState>{{true, kCreditText, -50, 10710},
-                                               {true, std::get<1>(kGreetings[1]), 1690, 420},
-                                               {false, std::get<2>(kGreetings[3]), 7720, 5100}}));
+  EXPECT_EQ(labels(),
+            (std::vector<LabelState>{{true, kCreditText, -90 + 100, 10710},
+                                     {true, std::get<1>(kGreetings[1]), 1650 + 100, 420},
+                                     {false, std::get<2>(kGreetings[3]), 7680 + 100, 5100}}));
 }
 
 TEST_F(Banner, RightEdgeAndBottomAreReadAtEachTickAndOnlyBeyondTheEdgeSendsALineBack) {
