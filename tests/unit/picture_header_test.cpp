@@ -43,8 +43,9 @@ const Bytes kFlatGif = gifSolidLzw(2000 * 2000, 1), kRle = bmpRle8Rows(11000, 80
             kRle8 = bmpInfo(11000, 8000, 8, kBmpRle8);
 // Huffman-coded: a file of fewer bytes than one bit a block holds no picture.
 const size_t kOneBitABlock = jpegFlatBytes(12000, 8000, 3) / 2;
-// Rows of 1204 bytes, the last unpadded, in a file with 54 bytes of headers.
-const size_t kBmpLeast = 1204 * 399 + 1203;
+// The least pixel data of a 401 x 400 BMP of 24 bits: its file, 54 bytes of headers included,
+// holds its rows of 1204 bytes, the last unpadded.
+const size_t kBmpLeast = 1204 * 399 + 1203 - 54;
 // 255 x 256 pixels in a file of 1024 bytes, 78 of them headers.
 const Bytes kOs2Rle24 = bmpInfo(255, 256, 24, 4, 64);
 // A first scan of all three components, and a 4:2:0 frame of 108 megapixels with its flat data.
@@ -120,8 +121,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"JPEG frame cut short", cut(kJpegStart + jpegFrame(64, 64, 3), 14), kTruncated},
       {"JPEG scan before a frame", kJpegStart + jpegSegment(0xDA, Bytes(8)), kMalformed},
       {"JPEG of fill bytes", kJpegStart + Bytes(2 << 20, 0xFF), kMalformed},
-      {"JPEG frame after 4096 segments", kJpegStart + comments + jpegFrame(8, 8) + Bytes(8),
-       kMalformed},
+      {"frame after 4096 segments", kJpegStart + comments + jpegFrame(8, 8) + Bytes(8), kMalformed},
       {"108 MP, a segment of length 0 before its scan",
        k108 + Bytes{0xFF, 0xE1, 0, 0} + kScan + k108Data, kTooLarge},
       {"108 MP, its scan after 4096 segments", k108 + comments + kScan + k108Data, kTooLarge},
@@ -147,10 +147,8 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"GIF screen 65535 x 65535", gifFile(65535, 65535, gifSolid(2, 2, 0)), kTooLarge},
       {"GIF at the bound, counting its copied frame",
        gifFile(15727, 10000, gifImage(15727, 10000, Bytes(64540))), kGif, 15727, 10000},
-      {"GIF, a byte over that", gifFile(15727, 10000, gifImage(15727, 10000, Bytes(64541))),
-       kTooLarge},
-      {"GIF a pixel past 12 bits a 4096 pixels", gifFile(8, 8, gifImage(2731, 3, Bytes(3))),
-       kTooFewBytes},
+      {"GIF, a byte more", gifFile(15727, 10000, gifImage(15727, 10000, Bytes(64541))), kTooLarge},
+      {"GIF, 8193 pixels in 3 bytes", gifFile(8, 8, gifImage(2731, 3, Bytes(3))), kTooFewBytes},
       {"BMP info cut short", cut(bmpFile(bmpInfo(4, 4, 32, 0, 124), {}, {}), 74), kTruncated},
       {"BMP info of 65 bytes", bmpFile(bmpInfo(4, 4, 24, 0, 65), {}, Bytes(48)), kMalformed},
       {"BMP info of 200 bytes", bmpFile(bmpInfo(4, 4, 24, 0, 200), {}, Bytes(48)), kMalformed},
@@ -158,18 +156,15 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
       {"BMP of 0 bits a pixel", bmpFile(bmpInfo(4, 4, 0), {}, Bytes(64)), kMalformed},
       {"BMP 0 wide", bmpFile(bmpInfo(0, 4, 24), {}, {}), kEmpty},
       {"BMP 0 high", bmpFile(bmpInfo(4, 0, 24), {}, {}), kEmpty},
-      {"BMP, least bytes", bmpFile(bmpInfo(401, 400, 24), {}, Bytes(kBmpLeast - 54)), kBmp, 401,
-       400},
-      {"BMP, a byte short", bmpFile(bmpInfo(401, 400, 24), {}, Bytes(kBmpLeast - 55)),
-       kTooFewBytes},
+      {"BMP, least bytes", bmpFile(bmpInfo(401, 400, 24), {}, Bytes(kBmpLeast)), kBmp, 401, 400},
+      {"BMP, a byte short", bmpFile(bmpInfo(401, 400, 24), {}, Bytes(kBmpLeast - 1)), kTooFewBytes},
       {"BMP, half its rows", bmpFile(bmpInfo(400, 400, 24), {}, Bytes(1200 * 200)), kTooFewBytes},
       {"OS/2 RLE24, a byte short", bmpFile(kOs2Rle24, {}, Bytes(1024 - 79)), kTooFewBytes},
       {"OS/2 Huffman: the memory bound only",
        bmpFile(bmpInfo(400, 400, 1, kBmpBitfields, 64), {}, Bytes(64)), kBmp, 400, 400},
       {"RLE8 9000 x 9000, least data: a square is kept whole",
        bmpFile(bmpInfo(9000, 9000, 8, kBmpRle8), kPalette, bmpRle8Rows(9000, 9000, 7)), kTooLarge},
-      {"RLE8, a quarter of least data", bmpFile(kRle8, kPalette, cut(kRle, kRle.size() / 4)),
-       kTooFewBytes},
+      {"RLE8, least data / 4", bmpFile(kRle8, kPalette, cut(kRle, kRle.size() / 4)), kTooFewBytes},
       {"RLE4 11000 x 11000 in 1 KB",
        bmpFile(bmpInfo(11000, 11000, 4, kBmpRle4), {}, bmpRle8Rows(11000, 1, 7)), kTooFewBytes},
   };
