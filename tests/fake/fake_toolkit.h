@@ -157,35 +157,27 @@ struct FakeCheckBox : CheckBox {
   int checked = 0;
 };
 
-// Raises its change event when what it shows changes.
-template <class Base>
-struct FakeChangingList : Base {
+// A drive list or a folder list, raising its change event when what it shows changes. A drive
+// alone ("D:") names that drive's current directory, here its root.
+struct FakeList : DirList, DriveList {
+  FakeList(const FakeFolders& all, std::string start) : folders(all), current(std::move(start)) {}
+  std::string path() const override { return current; }
+  std::string drive() const override { return current; }
+  void setPath(const std::string& path) override {
+    const std::string full = withoutFinalSeparator(path.size() == 2 ? path + "\\" : path);
+    if (!folders.count(full)) throw Failure(ErrorCode::kPathNotFound, path);
+    moveTo(full);
+  }
+  void setDrive(const std::string& drive) override { moveTo(drive); }
   void setChange(std::function<void()> handler) override { change = std::move(handler); }
   void moveTo(const std::string& to) {
     if (to == current) return;
     current = to;
     if (change) change();
   }
+  const FakeFolders& folders;
   std::string current;
   std::function<void()> change;
-};
-
-// "D:" alone means that drive's current directory, here its root.
-struct FakeDirList : FakeChangingList<DirList> {
-  explicit FakeDirList(const FakeFolders& all) : folders(all) { current = "C:\\Saver"; }
-  std::string path() const override { return current; }
-  void setPath(const std::string& path) override {
-    const std::string full = withoutFinalSeparator(path.size() == 2 ? path + "\\" : path);
-    if (!folders.count(full)) throw Failure(ErrorCode::kPathNotFound, path);
-    moveTo(full);
-  }
-  const FakeFolders& folders;
-};
-
-struct FakeDriveList : FakeChangingList<DriveList> {
-  FakeDriveList() { current = "c:"; }
-  std::string drive() const override { return current; }
-  void setDrive(const std::string& drive) override { moveTo(drive); }
 };
 
 // Names match without regard to letter case, as the registry's do.
@@ -222,18 +214,16 @@ struct FakePictureLoader : PictureLoader {
     return std::make_shared<FakePicture>(width, height);
   }
   void prepare(const std::string& path, const DrawnSize& drawnSize) override {
-    preparations.push_back({path, drawnSize});
+    prepared.push_back(path);
+    preparedSizes.push_back(drawnSize);
   }
   // Pictures by full path, sizes in HIMETRIC; a path mapped to a failure code fails with it.
   std::map<std::string, std::pair<int32_t, int32_t>> pictures;
   std::map<std::string, ErrorCode> failures;
   std::vector<std::string> loads;
-  std::vector<Extent> drawnSizes;  // what each successful load was told it will be drawn at
-  struct Preparation {
-    std::string path;
-    DrawnSize drawnSize;
-  };
-  std::vector<Preparation> preparations;  // what the logic asked to have ready, in order
+  std::vector<Extent> drawnSizes;     // what each successful load was told it will be drawn at
+  std::vector<std::string> prepared;  // what the logic asked to have ready, in order
+  std::vector<DrawnSize> preparedSizes;
 };
 
 struct FakeResourceReader : ResourceReader {
@@ -252,15 +242,11 @@ struct FakeSoundOutput : SoundOutput {
     requests.push_back({image, flags});
     return !refuses;
   }
-  struct Request {
-    const uint8_t* image;
-    uint32_t flags;
-  };
   bool bindingFails = false, refuses = false;
-  std::vector<Request> requests;
+  std::vector<std::pair<const uint8_t*, uint32_t>> requests;  // image, flags
 };
 
-// Every object it makes stays reachable here for the test to drive and inspect.
+// What tests drive or inspect beyond what the program exposes stays reachable here.
 class FakeToolkit : public Toolkit {
  public:
   Application& app() override { return application; }
@@ -272,7 +258,9 @@ class FakeToolkit : public Toolkit {
   std::unique_ptr<Window> createShowWindow() override {
     return kept(lastWindow, application, display);
   }
-  std::unique_ptr<Timer> createTimer(Window&) override { return kept(timers, application); }
+  std::unique_ptr<Timer> createTimer(Window&) override {
+    return std::make_unique<TimerRule>(application);
+  }
   std::unique_ptr<Label> createLabel(Window&, const LabelStyle& style) override {
     return std::make_unique<FakeLabel>(style);
   }
@@ -286,13 +274,13 @@ class FakeToolkit : public Toolkit {
   void addLabel(Dialog&, const std::string&, const Place&) override {}
   std::unique_ptr<Button> createButton(Dialog&, const std::string&, const Place&,
                                        int index) override {
-    return kept(buttons, index);
+    return kept(buttons.emplace_back(), index);
   }
   std::unique_ptr<DriveList> createDriveList(Dialog&, const Place&) override {
-    return kept(driveList);
+    return std::make_unique<FakeList>(folders, "c:");
   }
   std::unique_ptr<DirList> createDirList(Dialog&, const Place&) override {
-    return kept(dirList, folders);
+    return std::make_unique<FakeList>(folders, "C:\\Saver");
   }
   std::unique_ptr<FileList> createFileListBox(Dialog&, const std::string& pattern,
                                               const Place&) override {
@@ -301,10 +289,10 @@ class FakeToolkit : public Toolkit {
     return list;
   }
   std::unique_ptr<TextBox> createTextBox(Dialog&, const TextBoxStyle& style) override {
-    return kept(textBoxes, style);
+    return std::make_unique<FakeTextBox>(style);
   }
   std::unique_ptr<CheckBox> createCheckBox(Dialog&, const std::string&, const Place&) override {
-    return kept(checkBox);
+    return std::make_unique<FakeCheckBox>();
   }
 
   FakeApplication application;
@@ -317,25 +305,14 @@ class FakeToolkit : public Toolkit {
   FakeFolders folders{{"C:\\Saver", {}}};
 
   FakeWindow* lastWindow = nullptr;
-  std::vector<TimerRule*> timers;  // Timer1, Timer2
   FakeShowable<Dialog, DialogEvents>* lastDialog = nullptr;
   std::vector<FakeButton*> buttons;  // Command1, Command2
-  FakeDriveList* driveList = nullptr;
-  FakeDirList* dirList = nullptr;
-  std::vector<FakeTextBox*> textBoxes;
-  FakeCheckBox* checkBox = nullptr;
 
  private:
   template <class T, class... Args>
   static std::unique_ptr<T> kept(T*& last, Args&&... args) {
     auto made = std::make_unique<T>(std::forward<Args>(args)...);
     last = made.get();
-    return made;
-  }
-  template <class T, class... Args>
-  static std::unique_ptr<T> kept(std::vector<T*>& all, Args&&... args) {
-    auto made = std::make_unique<T>(std::forward<Args>(args)...);
-    all.push_back(made.get());
     return made;
   }
 };
@@ -369,8 +346,8 @@ struct Program {
     return ends([&] { dispatchEvent(tk.application, action); });
   }
   // One tick of Timer1 (0) or Timer2 (1) as the loop delivers it.
-  bool tick(size_t timer) {
-    return ends([&] { tk.timers.at(timer)->tick(); });
+  bool tick(int timer) {
+    return ends([&] { static_cast<TimerRule&>(timer ? slide->timer2() : slide->timer1()).tick(); });
   }
 
   fake::FakeToolkit tk;

@@ -54,22 +54,9 @@ DrawnSize onScreen(float width, float stretch = 1) {
 
 class Preparing : public ::testing::Test {
  protected:
+  // Made at first use, on the platform as the test has set it by then.
   PreparingLoader& loader() {
-    if (!loader_) {
-      PreparingLoader::Platform platform;
-      platform.workerLoader = [files = files_] {
-        return std::make_unique<FileLoader>(files, true);
-      };
-      platform.identity = [files = files_](const std::string& path) {
-        std::lock_guard<std::mutex> lock(files->mutex);
-        auto found = files->identities.find(path);
-        return found == files->identities.end() ? std::nullopt
-                                                : std::optional<FileIdentity>(found->second);
-      };
-      platform.pump = pump_;
-      if (noWorker_) platform.workerLoader = [] { return std::unique_ptr<PictureLoader>(); };
-      loader_ = std::make_unique<PreparingLoader>(direct_, std::move(platform));
-    }
+    if (!loader_) loader_ = std::make_unique<PreparingLoader>(direct_, platform_);
     return *loader_;
   }
   // Where the picture handed back came from, or the error code of the load.
@@ -79,6 +66,10 @@ class Preparing : public ::testing::Test {
     if (error) return "error " + std::to_string(error);
     if (files_->directLoads > directLoads) return "direct";
     return files_->workerLoads > workerLoads ? "fresh" : "prepared";
+  }
+  void prepareAndWait(const std::string& path, const DrawnSize& drawn = onScreen(1000)) {
+    loader().prepare(path, drawn);
+    loader().waitUntilIdle();
   }
   // The worker is inside its load of path, held there until gate_.unlock().
   void holdWorkerIn(const std::string& path) {
@@ -92,8 +83,15 @@ class Preparing : public ::testing::Test {
   std::shared_ptr<Files> files_ = std::make_shared<Files>();
   FileLoader direct_{files_, false};
   std::unique_lock<std::mutex> gate_{files_->gate, std::defer_lock};  // left open at the end
-  std::function<void()> pump_;                                        // none: a load just waits
-  bool noWorker_ = false;
+  PreparingLoader::Platform platform_{
+      [files = files_] { return std::make_unique<FileLoader>(files, true); },
+      [files = files_](const std::string& path) {
+        std::lock_guard<std::mutex> lock(files->mutex);
+        auto found = files->identities.find(path);
+        return found == files->identities.end() ? std::nullopt
+                                                : std::optional<FileIdentity>(found->second);
+      },
+      {}};  // no pump: a load just waits
   std::unique_ptr<PreparingLoader> loader_;
 };
 
@@ -101,40 +99,38 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
   const struct {
     const char* name;
     std::string prepared;
-    std::function<void(Files&)> between;  // what happens between prepare and load
+    std::function<void(Files&)> between;  // what happens between prepare and load, if anything
     std::string loaded;
     float width;  // 0: no drawn size
     const char* by;
     float preparedWidth = 1000, stretch = 1;
   } cases[] = {
-      {"nothing changed", kA, [](Files&) {}, kA, 1000, "prepared"},
+      {"nothing changed", kA, {}, kA, 1000, "prepared"},
       {"file rewritten", kA, [](Files& f) { f.identities[kA].lastWrite = 9; }, kA, 1000, "fresh"},
       {"copied over, times kept", kA, [](Files& f) { f.identities[kA].changed = 9; }, kA, 1000,
        "fresh"},
       {"replaced by another file", kA, [](Files& f) { f.identities[kA].index = 9; }, kA, 1000,
        "fresh"},
-      {"another entry or folder asked for", kA, [](Files&) {}, kB, 1000, "fresh"},
-      {"screen changed", kA, [](Files&) {}, kA, 800, "fresh"},
-      {"as wide, less high", kA, [](Files&) {}, kA, 1000, "fresh", 1000, 0.5f},
-      {"no drawn size", kA, [](Files&) {}, kA, 0, "prepared", 0},
-      {"prepared for a drawn size, asked for none", kA, [](Files&) {}, kA, 0, "fresh"},
+      {"another entry or folder asked for", kA, {}, kB, 1000, "fresh"},
+      {"screen changed", kA, {}, kA, 800, "fresh"},
+      {"as wide, less high", kA, {}, kA, 1000, "fresh", 1000, 0.5f},
+      {"no drawn size", kA, {}, kA, 0, "prepared", 0},
+      {"prepared for a drawn size, asked for none", kA, {}, kA, 0, "fresh"},
       {"file gone", kA, [](Files& f) { f.identities.erase(kA); }, kA, 1000, "error 53"},
-      {"no picture", kBad, [](Files&) {}, kBad, 1000, "error 481"},
+      {"no picture", kBad, {}, kBad, 1000, "error 481"},
   };
   for (const auto& c : cases) {
     loader_.reset();
     files_->identities = Files().identities;
-    loader().prepare(c.prepared, c.preparedWidth ? onScreen(c.preparedWidth) : DrawnSize{});
-    loader().waitUntilIdle();
-    c.between(*files_);
+    prepareAndWait(c.prepared, c.preparedWidth ? onScreen(c.preparedWidth) : DrawnSize{});
+    if (c.between) c.between(*files_);
     EXPECT_EQ(loadedBy(c.loaded, c.width ? onScreen(c.width, c.stretch) : DrawnSize{}), c.by)
         << c.name;
   }
   // What no file system vouches for is never decoded ahead.
   files_->identities[kB].index = 0;
   const int workerLoads = files_->workerLoads;
-  loader().prepare(kB, onScreen(1000));
-  loader().waitUntilIdle();
+  prepareAndWait(kB);
   EXPECT_EQ(files_->workerLoads, workerLoads);
 }
 
@@ -149,7 +145,7 @@ TEST_F(Preparing, AFileWrittenWhileTheWorkerReadsItIsNotKept) {
 // The show's input and paints go on while it waits: here the pump lets the worker go.
 TEST_F(Preparing, ALoadWaitsForTheWorkerPumpingAndTakesTheFileItWasDecoding) {
   int pumps = 0;
-  pump_ = [&] {
+  platform_.pump = [&] {
     if (++pumps % 3 == 0 && gate_.owns_lock()) gate_.unlock();
   };
   holdWorkerIn(kA);
@@ -169,19 +165,16 @@ TEST_F(Preparing, OnlyTheLatestRequestIsDecodedAndKeptAndWhatIsReadyIsNotDecoded
   gate_.unlock();
   loader().waitUntilIdle();
   EXPECT_EQ(loadedBy(kA), "fresh") << "superseded by b";
-  loader().prepare(kB, onScreen(1000));  // a folder of one picture asks for it again
-  loader().waitUntilIdle();
+  prepareAndWait(kB);  // a folder of one picture asks for it again
   EXPECT_EQ(files_->workerLoads, 3);
   EXPECT_EQ(loadedBy(kB), "prepared");
 }
 
 TEST_F(Preparing, AFileThatFailedIsNotDecodedAgainUntilItChanges) {
-  loader().prepare(kBad, onScreen(1000));
-  loader().waitUntilIdle();
+  prepareAndWait(kBad);
   const int loads = files_->workerLoads;
   EXPECT_EQ(loadedBy(kBad), "error 481");
-  loader().prepare(kBad, onScreen(1000));
-  loader().waitUntilIdle();
+  prepareAndWait(kBad);
   EXPECT_EQ(files_->workerLoads, loads);
   files_->identities[kBad].changed = 9;
   EXPECT_EQ(loadedBy(kBad), "error 481");
@@ -189,20 +182,19 @@ TEST_F(Preparing, AFileThatFailedIsNotDecodedAgainUntilItChanges) {
 }
 
 TEST_F(Preparing, WithoutAWorkerLoaderEveryLoadIsDirect) {
-  noWorker_ = true;
-  loader().prepare(kA, onScreen(1000));
-  loader().waitUntilIdle();
-  EXPECT_EQ(loadedBy(kA), "direct");
-  EXPECT_EQ(loadedBy(kBad), "error 481");
+  platform_.workerLoader = [] { return std::unique_ptr<PictureLoader>(); };
+  prepareAndWait(kA);
+  EXPECT_EQ(std::tuple(loadedBy(kA), loadedBy(kBad)), std::tuple("direct", "error 481"));
 }
 
 TEST_F(Preparing, GoingAwayNeverWaitsForAWorkerStuckInADecode) {
+  const long copies = files_.use_count();  // the test's own
   holdWorkerIn(kA);
   const auto start = std::chrono::steady_clock::now();
   loader_.reset();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
   gate_.unlock();  // the worker then ends, and its loader and the files' last copies with it
-  while (files_.use_count() > 2) ASSERT_LT(std::chrono::steady_clock::now() - start, 10s);
+  while (files_.use_count() > copies) ASSERT_LT(std::chrono::steady_clock::now() - start, 10s);
 }
 
 }  // namespace

@@ -1,0 +1,397 @@
+// The program as Windows runs it: start-up, the picture step and its sound, the greeting banner
+// and the settings dialog.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "banner/banner.h"
+#include "show/step_runner.h"
+#include "sound/sound.h"
+#include "tests/fake/fake_toolkit.h"
+
+namespace qm {
+namespace {
+
+class Run : public ::testing::Test, public Program {
+ protected:
+  // Files in the executable's folder, sizes in pixels at 96 DPI reported in HIMETRIC as the
+  // loader does; a file 0 wide is no picture the loader can read. Then the show starts on them.
+  struct File {
+    std::string name;
+    int width = 10, height = 10;
+  };
+  void startShow(const std::vector<File>& files) {
+    for (const File& f : files) {
+      tk.folders["C:\\Saver"].push_back(f.name);
+      tk.loader.pictures["C:\\Saver\\" + f.name] = {himetric(f.width), himetric(f.height)};
+      if (!f.width) tk.loader.failures["C:\\Saver\\" + f.name] = ErrorCode::kInvalidPicture;
+    }
+    tk.resourceReader.sounds[7] = std::vector<uint8_t>(3128, 0x80);
+    EXPECT_FALSE(start("/s"));
+  }
+  static int32_t himetric(int pixels) { return std::lround(pixels * 2540.0 / 96); }
+  static std::vector<std::string> paths(std::vector<std::string> names) {
+    for (std::string& name : names) name.insert(0, "C:\\Saver\\");
+    return names;
+  }
+  // Every file the loader was asked for once the next ticks of the slide timer have run.
+  const std::vector<std::string>& loadsAfter(int ticks) {
+    while (ticks-- > 0) EXPECT_FALSE(tick(0));
+    return tk.loader.loads;
+  }
+  const fake::FakeWindow::Drawing& onlyDrawing() {
+    EXPECT_EQ(tk.lastWindow->drawn.size(), 1u);
+    return tk.lastWindow->drawn.at(0);
+  }
+  // The banner's labels: shown, caption, left and top.
+  using LabelState = std::tuple<bool, std::string, float, float>;
+  std::vector<LabelState> labels() {
+    std::vector<LabelState> all;
+    for (const Label* l : {&slide->label1(0), &slide->label1(1), &slide->label1(2)})
+      all.push_back({l->visible(), l->caption(), l->left(), l->top()});
+    return all;
+  }
+  std::vector<float> lefts() {
+    return {slide->label1(0).left(), slide->label1(1).left(), slide->label1(2).left()};
+  }
+};
+
+template <class Fixture, class Row>
+class WithRows : public Fixture, public ::testing::WithParamInterface<Row> {};
+
+enum Mode { kShow, kConfigure, kEnd };
+// The command line, whether another copy runs, and the mode chosen.
+using ModeRow = std::tuple<const char*, bool, Mode>;
+const ModeRow kModes[] = {{"/s", false, kShow},         {"/S 123", false, kShow},
+                          {"/p", false, kEnd},          {"/P77", false, kEnd},
+                          {"/c:77", false, kConfigure}, {"-s", false, kConfigure},
+                          {"", false, kConfigure},      {"/", false, kConfigure},
+                          {"/s", true, kEnd},           {"/c", true, kEnd}};
+using ModeSelection = WithRows<Run, ModeRow>;
+
+// Behind the dialog the hidden show window's slide timer never ticks: its Interval stays 0.
+TEST_P(ModeSelection, FirstTwoCharactersInAnyCaseChooseOnceNoOtherCopyRuns) {
+  const auto& [arguments, anotherCopyRuns, mode] = GetParam();
+  tk.application.anotherCopyRuns = anotherCopyRuns;
+  const bool ended = start(arguments), show = mode == kShow;
+  EXPECT_EQ(std::tuple(ended, tk.lastWindow->visible, tk.application.cursorCounter,
+                       slide->timer1().interval() > 0, slide->timer2().enabled(),
+                       slide->timer2().interval(), setting != nullptr),
+            std::tuple(mode == kEnd, show, show ? -1 : 0, show, show, 50, mode == kConfigure));
+}
+INSTANTIATE_TEST_SUITE_P(CommandLines, ModeSelection, ::testing::ValuesIn(kModes));
+
+// The stored path, background and time (null: not stored), the pictures in the folder beside a
+// text file (0: no folder), then the background and the interval taken, or the failure reported
+// before any slide tick.
+using Stored =
+    std::tuple<const char*, const char*, const char*, int, int32_t, int32_t, const char*>;
+const Stored kStored[] = {
+    {nullptr, nullptr, "soon", 100, 0, 5000, nullptr},  // only read above 100
+    {nullptr, nullptr, "8", 101, 0, 8000, nullptr},
+    {nullptr, nullptr, nullptr, 150, 0, 1000000, nullptr},  // "time" 1000 s
+    {"E:\\Holiday", "16777215", nullptr, 2, 16777215, 5000, nullptr},
+    {"Q:\\gone", nullptr, nullptr, 0, 0, 0, "Error 76: Path not found: Q:\\gone\\"},
+    {nullptr, "white", nullptr, 3, 0, 0, "Error 13: Type mismatch: \"white\""},
+    {nullptr, nullptr, "2147484", 101, 0, 0, "Error 6: Overflow"}};
+using ShowSetUp = WithRows<Run, Stored>;
+
+TEST_P(ShowSetUp, BackgroundFolderAndSlideIntervalFromTheSettingsElseAReportBeforeAnyTick) {
+  const auto& [path, background, time, pictures, backColour, interval, report] = GetParam();
+  const std::string folder = path ? path : "C:\\Saver";
+  if (pictures) tk.folders[folder] = {"notes.txt"};
+  for (int i = 0; i < pictures; ++i) tk.folders[folder].push_back("p" + std::to_string(i) + ".jpg");
+  // In the letter case the dialog writes, not the one the show reads.
+  if (path) tk.store.write("file", "Settings", "Path", folder + "\\");
+  if (background) tk.store.write("file", "Settings", "background", background);
+  if (time) tk.store.write("file", "settings", "time", time);
+  EXPECT_EQ(start("/s"), report != nullptr);
+  EXPECT_EQ(slide->timer1().interval(), interval);
+  if (report)
+    EXPECT_EQ(tk.application.messageBoxes,
+              std::vector<std::string>{"Quillmoor Screen Saver|48|" + std::string(report)});
+  else
+    EXPECT_EQ(
+        std::tuple(slide->window().backColor(), slide->file1().path(), slide->file1().listCount()),
+        std::tuple(backColour, folder, pictures));
+}
+INSTANTIATE_TEST_SUITE_P(Settings, ShowSetUp, ::testing::ValuesIn(kStored));
+
+using ShowExits = Run;
+
+TEST_F(ShowExits, TheSixthMouseMoveUnloadsAndShowsTheCursor) {
+  ASSERT_FALSE(start("/s"));
+  std::vector<bool> ended;
+  for (int i = 0; i < 6; ++i) ended.push_back(user(tk.lastWindow->events.mouseMove));
+  EXPECT_EQ(ended, (std::vector<bool>{false, false, false, false, false, true}));
+  EXPECT_EQ(std::tuple(tk.lastWindow->unloaded, tk.application.cursorCounter), std::tuple(true, 0));
+}
+
+// The picture's size in pixels, then where and at what size it is drawn, in twips, on a 1024 x 768
+// screen (15360 x 11520).
+using Geometry = std::tuple<int, int, long, long, long, long>;
+const Geometry kGeometries[] = {
+    {2048, 1000, 0, 2010, 15360, 7500},       // landscape twice as wide
+    {600, 1536, 5430, 0, 4500, 11520},        // portrait taller
+    {1100, 1100, -570, -2490, 16500, 16500},  // square wider than the screen, never scaled
+    {1000, 900, 180, -990, 15000, 13500},     // landscape only too tall is not shrunk
+    {1024, 768, 0, 0, 15360, 11520}};         // exactly the screen
+using Fitting = WithRows<Run, Geometry>;
+
+// Drawn, told to the load, and asked for ahead for the screen of its step: one size.
+TEST_P(Fitting, ShrinksByTheLongerSideOnlyCentresAndTellsTheLoaderTheDrawnSizeAhead) {
+  const auto& [width, height, x, y, w, h] = GetParam();
+  startShow({{"a.jpg", width, height}});
+  ASSERT_FALSE(tick(0));
+  const auto& drawn = onlyDrawing();
+  std::vector<Extent> got{{drawn.x, drawn.y}, {drawn.w, drawn.h}};  // where, then each size
+  got.insert(got.end(), tk.loader.drawnSizes.begin(), tk.loader.drawnSizes.end());
+  tk.display.widthPixels = 800;
+  const Extent natural{himetricToTwips(himetric(width)), himetricToTwips(himetric(height))};
+  for (const auto& drawnSize : tk.loader.preparedSizes) got.push_back(drawnSize(natural));
+  std::vector<std::pair<long, long>> twips;
+  for (const Extent& e : got) twips.push_back({std::lround(e.width), std::lround(e.height)});
+  EXPECT_EQ(twips, (std::vector<std::pair<long, long>>{{x, y}, {w, h}, {w, h}, {w, h}, {w, h}}));
+}
+INSTANTIATE_TEST_SUITE_P(Pictures, Fitting, ::testing::ValuesIn(kGeometries));
+
+using PictureStep = Run;
+
+TEST_F(PictureStep, FilesShowInNaturalOrderEachWithSoundSevenAndWrap) {
+  startShow({{"b.jpg"}, {"a.gif"}, {"c.bmp"}});
+  EXPECT_EQ(loadsAfter(5), paths({"a.gif", "b.jpg", "c.bmp", "a.gif", "b.jpg"}));
+  EXPECT_EQ(tk.soundOutput.requests.size(), 5u);
+  // Activation and each step ask for the entry the next step loads, so it is decoded ahead.
+  EXPECT_EQ(tk.loader.prepared, paths({"a.gif", "b.jpg", "c.bmp", "a.gif", "b.jpg", "c.bmp"}));
+}
+
+TEST_F(PictureStep, ABadFileIsSkippedStatementByStatementAndCostsOneTick) {
+  startShow({{"0.jpg", 0}, {"1.jpg", 640, 400}, {"2.jpg", 0}, {"3.jpg"}});
+  const int clears = tk.lastWindow->clears;
+  ASSERT_FALSE(tick(0));  // nothing loaded yet: the sound and the clear, nothing drawn
+  EXPECT_EQ(std::tuple(tk.soundOutput.requests.size(), tk.lastWindow->clears,
+                       tk.lastWindow->drawn.size()),
+            std::tuple(1u, clears + 1, 0u));
+  ASSERT_FALSE(tick(0));
+  const Picture* first = onlyDrawing().picture;
+  ASSERT_FALSE(tick(0));  // the previous picture again
+  EXPECT_EQ(std::tuple(onlyDrawing().picture, std::lround(onlyDrawing().w)),
+            std::tuple(first, 9600));
+  ASSERT_FALSE(tick(0));
+  EXPECT_NE(onlyDrawing().picture, first);
+  EXPECT_EQ(tk.loader.loads, paths({"0.jpg", "1.jpg", "2.jpg", "3.jpg"}));
+  EXPECT_EQ(tk.loader.prepared, paths({"0.jpg", "1.jpg", "2.jpg", "3.jpg", "0.jpg"}));
+  EXPECT_TRUE(tk.application.messageBoxes.empty());
+}
+
+TEST_F(PictureStep, MissingFolderShowsItsMessageAndEndsBeforeTheSound) {
+  startShow({{"1.jpg"}});
+  ASSERT_FALSE(tick(0));
+  tk.loader.failures["C:\\Saver\\1.jpg"] = ErrorCode::kPathNotFound;  // folder removed
+  ASSERT_TRUE(tick(0));
+  EXPECT_EQ(tk.application.messageBoxes,
+            std::vector<std::string>{"No Directory Exists!|48|The directory path does not exist! "
+                                     "Create a directory with graphics first."});
+  EXPECT_EQ(tk.application.cursorAtBoxes, std::vector<int>{0}) << "OK cannot be aimed at";
+  EXPECT_EQ(tk.soundOutput.requests.size(), 1u);
+}
+
+// Also the activation's re-listing, which keeps the index.
+TEST_F(PictureStep, IndexPastTheEndOfAShrunkListWrapsToTheFirst) {
+  startShow({{"p0.jpg"}, {"p1.jpg"}, {"p2.jpg"}, {"p3.jpg"}, {"p4.jpg"}, {"p5.jpg"}});
+  loadsAfter(5);
+  tk.folders["C:\\Saver"].resize(3);
+  ASSERT_FALSE(user(tk.lastWindow->events.activate));
+  // Index 5 kept: past the end, an empty entry.
+  EXPECT_EQ(loadsAfter(2), paths({"p0.jpg", "p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "", "p0.jpg"}));
+}
+
+TEST_F(PictureStep, KeyPressDuringTheSoundEndsBeforeThePictureIsDrawn) {
+  startShow({{"1.jpg"}});
+  tk.application.post([this] { tk.lastWindow->events.keyPress('x'); });
+  EXPECT_TRUE(tick(0));
+  EXPECT_EQ(std::tuple(tk.soundOutput.requests.size(), tk.lastWindow->drawn.size()),
+            std::tuple(1u, 0u));
+}
+
+// No condition of the step fails today; the rule holds for the next one written.
+TEST(StepRunner, AConditionThatFailsCountsAsTrue) {
+  StepRunner step([] {});
+  EXPECT_TRUE(step.test([]() -> bool { throw Failure(ErrorCode::kOverflow); }));
+  EXPECT_FALSE(step.test([] { return false; }));
+  EXPECT_EQ(step.failures(), 1);
+}
+
+// Neither failure is 76, which the picture step takes for a missing folder.
+TEST(PlaySound, HandsOnItsOwnBufferKeepsThePlayingImageAndFailsInOrder) {
+  fake::FakeToolkit tk;
+  const std::vector<uint8_t> seven(3128, 0x80), five(452, 0x7F);
+  tk.resourceReader.sounds = {{7, seven}, {5, five}};
+  Module1 module(tk);
+  auto play = [&](int16_t id) {  // its failure, and the buffer it leaves (none before the first)
+    const int error = errorOf([&] { module.PlayResourceSound(id); });
+    return std::tuple(error,
+                      module.soundBuffer() ? std::optional(*module.soundBuffer()) : std::nullopt);
+  };
+  const int missing = 326, unbound = 453;  // the fake's own failures, handed on
+  EXPECT_EQ(play(8), std::tuple(missing, std::nullopt));
+  EXPECT_EQ(play(7), std::tuple(0, seven));
+  const uint8_t* playing = module.soundBuffer()->data();
+  EXPECT_EQ(tk.soundOutput.requests,
+            (std::vector<std::pair<const uint8_t*, uint32_t>>{{playing, 23u}}));
+  tk.soundOutput.refuses = true;  // sound 7 still playing: the platform may still read it
+  EXPECT_EQ(play(5), std::tuple(0, five));
+  EXPECT_EQ(tk.application.doEventsCalls, 2) << "a refused sound yields too";
+  EXPECT_EQ(std::tuple(module.playingImage()->data(), *module.playingImage()),
+            std::tuple(playing, seven));
+  // A missing sound fails before the buffer changes, a failed binding after it.
+  EXPECT_EQ(play(8), std::tuple(missing, five));
+  EXPECT_EQ(tk.soundOutput.requests.size(), 2u);
+  tk.soundOutput.bindingFails = true;
+  EXPECT_EQ(play(7), std::tuple(unbound, seven));
+}
+
+// The hour, label 1's line and label 2's (null: it keeps its created caption and stays hidden).
+const std::tuple<int, const char*, const char*> kGreetings[] = {
+    {8, "Good Morning!!", nullptr},
+    {10, "How's everything , now the time is between 10 to 11 am !!", nullptr},
+    {12, "It's lunch time , enjoy your Meal!!", nullptr},
+    {17, "It's about to go back , work hard everday !!!!", "Hurray , times to go back !!"}};
+
+using Banner = Run;
+
+// A tick moves all three 20 twips on from where they were created (-90, 1650, 7680), shown or
+// not, then yields; other hours hide and freeze them; the captions a greeting does not set stay.
+TEST_F(Banner, GreetingHoursShowTheirLinesMoveAllThreeAndYieldOtherHoursHideAndFreezeThem) {
+  ASSERT_FALSE(start("/s"));
+  float moved = 0;
+  for (const auto& [hour, line1, line2] : kGreetings) {
+    tk.application.hour = hour;
+    std::vector<LabelState> seen;
+    tk.application.post([&] { seen = labels(); });
+    ASSERT_FALSE(tick(1));
+    moved += 20;
+    EXPECT_EQ(labels(), (std::vector<LabelState>{
+                            {true, kCreditText, -90 + moved, 10710},
+                            {true, line1, 1650 + moved, 420},
+                            {line2 != nullptr, line2 ? line2 : "Label1", 7680 + moved, 5100}}))
+        << hour;
+    EXPECT_EQ(seen, labels()) << hour;
+  }
+  std::vector<LabelState> hidden = labels();
+  for (auto& label : hidden) std::get<0>(label) = false;
+  const int yields = tk.application.doEventsCalls;
+  for (int hour : {0, 7, 9, 11, 13, 16, 18, 23}) {
+    tk.application.hour = hour;
+    ASSERT_FALSE(tick(1));
+    EXPECT_EQ(labels(), hidden) << hour;
+  }
+  EXPECT_EQ(tk.application.doEventsCalls, yields);
+  tk.application.hour = 10;
+  ASSERT_FALSE(tick(1));
+  EXPECT_EQ(labels(),
+            (std::vector<LabelState>{{true, kCreditText, -90 + 100, 10710},
+                                     {true, std::get<1>(kGreetings[1]), 1650 + 100, 420},
+                                     {false, std::get<2>(kGreetings[3]), 7680 + 100, 5100}}));
+}
+
+TEST_F(Banner, RightEdgeAndBottomAreReadAtEachTickAndOnlyBeyondTheEdgeSendsALineBack) {
+  tk.application.hour = 8;
+  ASSERT_FALSE(start("/s"));
+  const float width = slide->window().scaleWidth();
+  slide->label1(0).setLeft(width);         // on the edge: moves on
+  slide->label1(1).setLeft(width + 0.5f);  // beyond: back to 200, then on to 220
+  slide->label1(2).setLeft(width - 10);
+  ASSERT_FALSE(tick(1));
+  EXPECT_EQ(lefts(), (std::vector<float>{width + 20, 220, width + 10}));
+  tk.display.heightPixels = 600;  // 9000 twips: label 1 above the top edge
+  ASSERT_FALSE(tick(1));
+  EXPECT_EQ(lefts(), (std::vector<float>{220, 240, 220}));
+  EXPECT_FLOAT_EQ(slide->label1(1).top(), -2100);
+}
+
+class SettingDialog : public Run {
+ protected:
+  // Configuration mode, as Windows starts it with "/c", over stored settings it must not show.
+  void SetUp() override {
+    tk.folders["C:\\Saver"] = {"sunset.jpg", "notes.txt"};
+    tk.folders["C:\\Pictures"] = {"a.bmp", "b.gif"};
+    tk.folders["C:\\Other kinds"] = {"song.mp3", "shot.png"};
+    tk.folders["C:\\Metafile"] = {"drawing.wmf"};
+    tk.folders["D:\\"] = {"root.jpg"};
+    tk.store.write("file", "settings", "time", "30");
+    tk.store.write("file", "settings", "background", "16777215");
+    tk.store.writes.clear();
+    ASSERT_FALSE(start("/c"));
+  }
+  // Clicks Command1 (0, "Change Path") or Command2 (1, "Cancel"); true when the program ended.
+  bool click(size_t button) {
+    return user([&] { tk.buttons.at(button)->click(); });
+  }
+};
+
+// A drive chosen ("D:") or a folder opened in the lists ("" for neither); the time typed into
+// Text2, written as typed ("" for none, which writes its "8"); the check box; the path then
+// written, where a drive's root keeps its one separator.
+using Choice = std::tuple<const char*, const char*, int, const char*>;
+const Choice kChoices[] = {{"", "", 0, "C:\\Saver\\"},
+                           {"C:\\Pictures", " 12x", 1, "C:\\Pictures\\"},
+                           {"D:", "", 0, "D:\\"},
+                           {"C:\\Metafile", "", 0, "C:\\Metafile\\"}};
+using ChangePath = WithRows<SettingDialog, Choice>;
+
+TEST_P(ChangePath, WritesFolderTimeAndBackgroundInOrderThenEnds) {
+  const auto& [where, time, check, path] = GetParam();
+  ASSERT_FALSE(user([&, where = std::string(where)] {  // a drive chosen, or a folder opened
+    if (where.size() == 2) setting->drive1().setDrive(where);
+    if (where.size() > 2) setting->dir1().setPath(where);
+  }));
+  if (*time) setting->text2().setText(time);
+  setting->check1().setValue(check);
+  EXPECT_TRUE(click(0));
+  EXPECT_EQ(tk.store.writes,
+            (std::vector<std::string>{
+                "file/Settings/Path=" + std::string(path),
+                "file/settings/time=" + std::string(*time ? time : "8"),
+                "file/Settings/background=" + std::string(check ? "16777215" : "0")}));
+  EXPECT_TRUE(tk.lastDialog->unloaded);
+}
+INSTANTIATE_TEST_SUITE_P(Choices, ChangePath, ::testing::ValuesIn(kChoices));
+
+TEST_F(SettingDialog, FolderWithoutPicturesIsRefusedAndTheDialogStays) {
+  ASSERT_FALSE(user([this] { setting->dir1().setPath("C:\\Other kinds"); }));
+  EXPECT_FALSE(click(0));
+  EXPECT_EQ(tk.application.messageBoxes,
+            std::vector<std::string>{"No Graphics!|48|No Graphics in this directory to display!"});
+  EXPECT_TRUE(tk.store.writes.empty());
+  // The next click starts afresh from the folder shown now.
+  ASSERT_FALSE(user([this] { setting->dir1().setPath("C:\\Pictures"); }));
+  EXPECT_TRUE(click(0));
+  EXPECT_EQ(tk.store.writes.at(0), "file/Settings/Path=C:\\Pictures\\");
+}
+
+using NoFolder = WithRows<SettingDialog, const char*>;
+
+// Empty text becomes "\", which names no folder; a folder may also go before the click.
+TEST_P(NoFolder, ReachesTheDispatcherBeforeAnyWrite) {
+  setting->text1().setText(GetParam());
+  EXPECT_TRUE(click(0));
+  EXPECT_TRUE(tk.store.writes.empty());
+  EXPECT_EQ(tk.application.messageBoxes,
+            std::vector<std::string>{"Quillmoor Screen Saver|48|Error 76: Path not found: " +
+                                     std::string(GetParam()) + "\\"});
+}
+INSTANTIATE_TEST_SUITE_P(Texts, NoFolder, ::testing::Values("", "C:\\Gone"));
+
+TEST_F(SettingDialog, CancelAndCloseWriteNothingAndEnd) {
+  setting->check1().setValue(1);
+  EXPECT_TRUE(click(1));
+  EXPECT_TRUE(tk.store.writes.empty());
+  Program other;
+  ASSERT_FALSE(other.start("/c"));
+  EXPECT_TRUE(other.user([&] { other.setting->dialog().unload(); }));  // closed by the user
+  EXPECT_TRUE(other.tk.store.writes.empty());
+}
+
+}  // namespace
+}  // namespace qm
