@@ -1,18 +1,40 @@
 #pragma once
-// Shared by the Windows-side tests.
+// Shared by the Windows-side tests: what they include, COM, scratch folders, files, paintings.
+#include <gtest/gtest.h>
 #include <windows.h>
 // After windows.h, which they need.
+#include <commctrl.h>
+#include <imm.h>
 #include <objbase.h>
-#include <shellapi.h>
+#include <psapi.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/error_of.h"
+#include "toolkit/failure.h"
+#include "toolkit/win32/application.h"
+#include "toolkit/win32/common_controls.h"
+#include "toolkit/win32/dialog_controls.h"
+#include "toolkit/win32/dpi.h"
+#include "toolkit/win32/file_list.h"
+#include "toolkit/win32/folders.h"
+#include "toolkit/win32/picture.h"
+#include "toolkit/win32/preparing_loader.h"
+#include "toolkit/win32/settings_store.h"
 #include "toolkit/win32/text.h"
+#include "toolkit/win32/toolkit.h"
+#include "toolkit/win32/window.h"
 
 namespace qm::win32 {
 
@@ -25,28 +47,30 @@ struct ComScope {
 };
 
 // A scratch folder under %TEMP%, removed with all it holds when the object goes.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::wstring& prefix) {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + prefix + std::to_wstring(::GetCurrentProcessId());
-    ::CreateDirectoryW(path_.c_str(), nullptr);
+struct ScratchFolder {
+  explicit ScratchFolder(const std::wstring& prefix)
+      : path(std::filesystem::temp_directory_path() /
+             (prefix + std::to_wstring(::GetCurrentProcessId()))) {
+    std::filesystem::create_directory(path);
   }
   ~ScratchFolder() {
-    std::wstring from = path_ + L'\0';
-    SHFILEOPSTRUCTW remove{};
-    remove.wFunc = FO_DELETE;
-    remove.pFrom = from.c_str();
-    remove.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&remove);
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
   }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::wstring& path() const { return path_; }
+  const std::wstring path;
+};
 
- private:
-  std::wstring path_;
+// A memory bitmap of the screen's kind, to paint into and read back a pixel at a time.
+struct Canvas {
+  Canvas(int width, int height)
+      : bitmap(::CreateCompatibleBitmap(ScreenDc().get(), width, height)),
+        selected(dc.get(), bitmap.get()) {}
+  COLORREF pixel(int x, int y) const { return ::GetPixel(dc.get(), x, y); }
+  UniqueHdc dc{::CreateCompatibleDC(nullptr)};  // made first, as declared
+  UniqueHBitmap bitmap;
+  SelectGuard selected;
 };
 
 // The source tree as Wine sees it (the Linux root is drive Z:).

@@ -1,58 +1,22 @@
 // The Win32 layer on a real system: instance, start-up, registry settings, sound resources, the
 // settings dialog's window and lists, the show's file list on a real folder tree, the show
 // window's input, the covers of the other monitors, DPI, themed controls.
-#include <gtest/gtest.h>
-#include <windows.h>
-// After windows.h, which they need.
-#include <commctrl.h>
-#include <imm.h>
-
-#include <cmath>
-#include <optional>
-#include <string>
-#include <utility>
-#include <vector>
-
-#include "sound/sound.h"
 #include "tests/win/helpers.h"
-#include "toolkit/failure.h"
-#include "toolkit/win32/application.h"
-#include "toolkit/win32/common_controls.h"
-#include "toolkit/win32/dialog_controls.h"
-#include "toolkit/win32/dpi.h"
-#include "toolkit/win32/file_list.h"
-#include "toolkit/win32/folders.h"
-#include "toolkit/win32/preparing_loader.h"
-#include "toolkit/win32/settings_store.h"
-#include "toolkit/win32/text.h"
-#include "toolkit/win32/toolkit.h"
-#include "toolkit/win32/window.h"
 
 namespace qm::win32 {
 namespace {
 
-TEST(Application, TheSecondToStartSeesTheFirstAndArgumentsFollowTheProgramName) {
+// An empty card reader or removed media gives the program's own message, not the system's box.
+TEST(Application, TheSecondSeesTheFirstArgumentsFollowTheNameAndAnEmptyDriveShowsNoSystemBox) {
   Win32Application first, second;
-  EXPECT_FALSE(first.previousInstance());
-  EXPECT_TRUE(second.previousInstance());
+  EXPECT_EQ(std::pair(first.previousInstance(), second.previousInstance()), std::pair(false, true));
   EXPECT_EQ(argumentsOf(L"C:\\q.scr   /c:1234"), L"/c:1234");
   EXPECT_EQ(argumentsOf(L"\"C:\\q.scr\""), L"");
   EXPECT_EQ(argumentsOf(L"\"C:\\q.scr\"/p 77"), L"/p 77");
-}
-
-// An empty card reader or removed media gives the program's own message, not the system's box.
-TEST(Application, ThePreparedProcessShowsNoSystemBoxForAnEmptyDrive) {
   ::SetErrorMode(0);  // as Windows starts a process; Wine starts it quiet already
   prepareProcess();
   const UINT quiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
   EXPECT_EQ(::GetErrorMode() & quiet, quiet);
-}
-
-// This thread's COM is single-threaded, so the worker's multithreaded COM is refused: without
-// it the worker's loader refuses to be made, and the show's own thread loads every picture.
-TEST(WorkerLoader, RefusesToBeMadeWithoutCom) {
-  ComScope com;
-  EXPECT_THROW(wicPreparingPlatform().workerLoader(), Failure);
 }
 
 const std::string kApp = "file test";
@@ -69,13 +33,10 @@ TEST(Registry, NamesMatchInAnyCaseAnyTextRoundTripsAndAValueOfAnotherTypeIsAbsen
     store.write(kApp, "SETTINGS", "PATH", value);
     EXPECT_EQ(store.read(kApp, "settings", "path", "default"), value) << "replaced, unvalidated";
   }
-  UniqueHKey key;
-  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, (kAppKey + L"\\settings").c_str(), 0, KEY_SET_VALUE,
-                            key.put()),
-            ERROR_SUCCESS);
   const DWORD number = 42;
-  ::RegSetValueExW(key.get(), L"path", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                   sizeof(number));
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, (kAppKey + L"\\settings").c_str(), L"path",
+                              REG_DWORD, &number, sizeof(number)),
+            ERROR_SUCCESS);
   EXPECT_EQ(store.read(kApp, "settings", "path", "default"), "default");
   ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppKey.c_str());
 }
@@ -111,8 +72,7 @@ class DialogLists : public SettingDialog {
     // Not "a.jpgx", which a search for "*.jpg" finds by its short name.
     for (const char* file : {"img10.jpg", "img2.JPG", "IMG1.bmp", "a.jpgx", "plan.wmf",
                              "\xD0\x9A\xD0\xB0\xD1\x80.gif", "hidden.jpg", "system.bmp"})
-      UniqueHandleObject(::CreateFileW(widen(root_ + "\\Pictures\\" + file).c_str(), GENERIC_WRITE,
-                                       0, nullptr, CREATE_ALWAYS, 0, nullptr));
+      writeFile(widen(root_ + "\\Pictures\\" + file), {});
     for (const char* hidden : {"\\Pictures\\secret", "\\Pictures\\hidden.jpg"})
       ::SetFileAttributesW(widen(root_ + hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
     ::SetFileAttributesW(widen(root_ + "\\Pictures\\system.bmp").c_str(), FILE_ATTRIBUTE_SYSTEM);
@@ -122,7 +82,7 @@ class DialogLists : public SettingDialog {
   static LRESULT rows(HWND list) { return ::SendMessageW(list, LB_GETCOUNT, 0, 0); }
 
   ScratchFolder scratch_{L"qm-tree-"};
-  std::string root_ = narrow(scratch_.path());
+  std::string root_ = narrow(scratch_.path);
   std::wstring startDirectory_ = currentDirectory();
 };
 
@@ -130,21 +90,20 @@ TEST_F(DialogLists, DirectoryListMovesAndRaisesItsChangeBeforeReturning) {
   Win32DirList list(dialog_, {210, 720, 2055, 2115});
   Names seen;
   list.setChange([&] { seen.push_back(list.path()); });
-  list.setPath(root_ + "\\Pictures\\");
-  ASSERT_EQ(seen, Names{root_ + "\\Pictures"});
+  const std::string pictures = root_ + "\\Pictures";
+  list.setPath(pictures + "\\");
+  ASSERT_EQ(seen, Names{pictures});
   // The way down from the root, then the visible subfolders in the show's own order.
   const Names entries = list.entries();
   ASSERT_GE(entries.size(), 5u);
   EXPECT_EQ(entries.front(), root_.substr(0, 3));
-  const std::string pictures = root_ + "\\Pictures";
   EXPECT_EQ(Names(entries.end() - 4, entries.end()),
             (Names{pictures, pictures + "\\b 9", pictures + "\\b 10", pictures + "\\folder.jpg"}));
   EXPECT_EQ(rows(list.handle()), static_cast<LRESULT>(entries.size()));
 
   list.setPath(root_ + "\\PICTURES");  // the same folder: no change
-  EXPECT_EQ(seen.size(), 1u);
   EXPECT_EQ(errorOf([&] { list.setPath(root_ + "\\gone\\"); }), 76);
-  EXPECT_EQ(list.path(), root_ + "\\Pictures");
+  EXPECT_EQ(std::pair(seen, list.path()), std::pair(Names{pictures}, pictures));
 
   const std::string drive = root_.substr(0, 2);  // a root keeps its separator
   list.setPath(drive + "\\");
@@ -191,15 +150,13 @@ RECT windowRect(HWND window) {
   return rect;
 }
 
-bool sameRect(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
+// A rectangle as one value to compare.
+auto corners(const RECT& r) { return std::tuple(r.left, r.top, r.right, r.bottom); }
 
 COLORREF printedColour(HWND window) {
-  ScreenDc screen;
-  UniqueHdc dc(::CreateCompatibleDC(screen.get()));
-  UniqueHBitmap bitmap(::CreateCompatibleBitmap(screen.get(), 4, 4));
-  SelectGuard selected(dc.get(), bitmap.get());
-  ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
-  return ::GetPixel(dc.get(), 1, 1);
+  Canvas canvas(4, 4);
+  ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc.get()), PRF_CLIENT);
+  return canvas.pixel(1, 1);
 }
 
 // The covers of the other monitors, as listed (Xvfb has one monitor).
@@ -230,7 +187,7 @@ TEST(CoverWindows, TopmostInactiveUnownedInStepWithTheMonitorsAndGoneWithTheShow
   ASSERT_EQ(after.size(), 2u);
   EXPECT_FALSE(::IsWindow(before[0]));
   EXPECT_EQ(after[0], before[1]) << "the cover of a monitor still there was made again";
-  EXPECT_TRUE(sameRect(windowRect(after[1]), monitors[1]));
+  EXPECT_EQ(corners(windowRect(after[1])), corners(monitors[1]));
   EXPECT_EQ(printedColour(after[1]), toColorRef(0x0080FF)) << "not the colour of the moment";
 
   window.hide();
@@ -240,8 +197,7 @@ TEST(CoverWindows, TopmostInactiveUnownedInStepWithTheMonitorsAndGoneWithTheShow
 
   window.show();  // a move on a cover that unloads the show takes the covers along
   const std::vector<HWND> again = coverHandles();
-  ASSERT_FALSE(again.empty());
-  ::SendMessageW(again[0], WM_MOUSEMOVE, 0, 0);
+  ::SendMessageW(again.at(0), WM_MOUSEMOVE, 0, 0);
   EXPECT_EQ(window.handle(), nullptr) << "not unloaded";
   for (HWND cover : again) EXPECT_FALSE(::IsWindow(cover));
 }
@@ -280,7 +236,7 @@ struct ChainCase {
   std::vector<std::string> called;
 };
 
-TEST(DpiAwarenessChain, TakesTheBestDeclarationThisWindowsOffers) {
+TEST(DpiAwarenessChain, TakesTheBestDeclarationThisWindowsOffersEachBoundByName) {
   const DWORD denied = ERROR_ACCESS_DENIED, invalid = ERROR_INVALID_PARAMETER,
               failed = ERROR_GEN_FAILURE;
   const ChainCase cases[] = {
@@ -293,24 +249,16 @@ TEST(DpiAwarenessChain, TakesTheBestDeclarationThisWindowsOffers) {
   for (const ChainCase& c : cases) {
     SCOPED_TRACE(c.windows);
     std::vector<std::string> called;
-    auto fake = [&called](const char* name, std::optional<DWORD> answer) {
-      std::function<DWORD()> call;
-      if (answer)
-        call = [&called, name, answer] {
-          called.push_back(name);
-          return *answer;
-        };
-      return call;
+    auto fake = [&called](const char* name, std::optional<DWORD> answer) -> std::function<DWORD()> {
+      if (!answer) return nullptr;
+      return [&called, name, answer] { return called.push_back(name), *answer; };
     };
     const DpiAwarenessCalls calls{fake("v2", c.perMonitorV2), fake("v1", c.perMonitor),
                                   fake("system", c.system)};
     EXPECT_EQ(declareDpiAwareness(calls), c.expected);
     EXPECT_EQ(called, c.called);
   }
-}
-
-// Wine offers all three, each bound by its exported name; the process is aware either way.
-TEST(DpiAwarenessChain, BindsEachDeclarationThisWindowsOffers) {
+  // Wine offers all three, each bound by its exported name; the process is aware either way.
   const DpiAwarenessCalls calls = systemDpiAwarenessCalls();
   EXPECT_TRUE(calls.perMonitorV2 && calls.perMonitor && calls.system);
   EXPECT_NE(declareDpiAwareness(calls), DpiAwareness::kNone);
@@ -333,31 +281,30 @@ LONG fontHeight(HWND control) {
 TEST_F(SettingDialog, LaysItselfOutAgainAtEachNewDpi) {
   Win32TextBox text(dialog_, {{210, 3420, 615, 315}, "8", true, "Times New Roman", 8.25f});
   Win32DirList list(dialog_, {210, 720, 2055, 2115});
-
+  const HWND window = dialog_.handle();
   for (int dpi : {144, 120}) {
     SCOPED_TRACE(dpi);
     SIZE asked{};  // asked before the move, so that Windows places it where it will fit
-    EXPECT_TRUE(::SendMessageW(dialog_.handle(), 0x02E4 /* WM_GETDPISCALEDSIZE */, dpi,
+    EXPECT_TRUE(::SendMessageW(window, 0x02E4 /* WM_GETDPISCALEDSIZE */, dpi,
                                reinterpret_cast<LPARAM>(&asked)));
     const RECT inside = pixelsAt({0, 0, kDialogWidth, kDialogHeight}, dpi);
-    const RECT outside =
-        frameForClient(inside.right, inside.bottom,
-                       static_cast<DWORD>(::GetWindowLongPtrW(dialog_.handle(), GWL_STYLE)),
-                       static_cast<DWORD>(::GetWindowLongPtrW(dialog_.handle(), GWL_EXSTYLE)), dpi);
+    const RECT outside = frameForClient(
+        inside.right, inside.bottom, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
+        static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)), dpi);
     EXPECT_EQ(std::pair(asked.cx, asked.cy), std::pair(outside.right, outside.bottom));
     RECT suggested{40, 30, 500, 400};
-    ::SendMessageW(dialog_.handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                    reinterpret_cast<LPARAM>(&suggested));
-    const RECT frame = windowRect(dialog_.handle());
-    EXPECT_EQ(std::pair(frame.left, frame.top), std::pair(suggested.left, suggested.top));
-    RECT client{}, placed = windowRect(button_.handle());
-    ::GetClientRect(dialog_.handle(), &client);
-    EXPECT_TRUE(sameRect(client, pixelsAt({0, 0, kDialogWidth, kDialogHeight}, dpi)));
-    ::MapWindowPoints(nullptr, dialog_.handle(), reinterpret_cast<POINT*>(&placed), 2);
-    EXPECT_TRUE(sameRect(placed, pixelsAt(kButtonPlace, dpi)));
-    EXPECT_EQ(fontHeight(button_.handle()), -std::lround(8.0 * dpi / 72));
-    EXPECT_EQ(fontHeight(text.handle()), -std::lround(8.25 * dpi / 72));
-    EXPECT_EQ(::SendMessageW(list.handle(), LB_GETITEMHEIGHT, 0, 0), dialog_.lineHeight());
+    RECT frame = windowRect(window), client{}, placed = windowRect(button_.handle());
+    ::GetClientRect(window, &client);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&placed), 2);
+    // Where Windows put it, its client area and button, the fonts and the list's rows.
+    EXPECT_EQ(std::tuple(frame.left, frame.top, corners(client), corners(placed),
+                         fontHeight(button_.handle()), fontHeight(text.handle()),
+                         ::SendMessageW(list.handle(), LB_GETITEMHEIGHT, 0, 0)),
+              std::tuple(suggested.left, suggested.top, corners(inside),
+                         corners(pixelsAt(kButtonPlace, dpi)), -std::lround(8.0 * dpi / 72),
+                         -std::lround(8.25 * dpi / 72), LRESULT{dialog_.lineHeight()}));
     EXPECT_GT(dialog_.lineHeight(), -fontHeight(button_.handle()));
   }
 }
