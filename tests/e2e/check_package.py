@@ -25,27 +25,23 @@ class Download(unittest.TestCase):
                                  "SHA256SUMS"] + PHOTOS))
         listed = dict(reversed(re.fullmatch(r"([0-9a-f]{64})  (.+)", line).groups())
                       for line in self.files["SHA256SUMS"].decode("ascii").splitlines())
-        self.assertEqual(sorted(listed), sorted(n for n in self.names if n != "SHA256SUMS"))
-        for name, digest in listed.items():
-            self.assertEqual(hashlib.sha256(self.files[name]).hexdigest(), digest, name)
+        self.assertEqual(listed, {name: hashlib.sha256(data).hexdigest()
+                                  for name, data in self.files.items() if name != "SHA256SUMS"})
         readme = self.files["README.txt"]  # for Notepad: CRLF line ends
         self.assertEqual((readme.count(b"\n"), readme[-2:]), (readme.count(b"\r\n"), b"\r\n"))
         self.assertIn(("Quillmoor Screen Saver " + VERSION).encode(), readme)
 
-    def test_executables_are_the_built_ones(self):
-        # Their machine, imports and stripping are the static checks' of each tree.
-        for name, tree in ((SCR, "build/win"), ("64-bit/" + SCR, "build/win64")):
-            with open(os.path.join(ROOT, tree, SCR), "rb") as built:
-                self.assertEqual(self.files[name], built.read(), name)
-
-    def test_sample_photos_beside_the_32_bit_executable_are_credited(self):
-        # At the top, the .scr's own folder: the show's pictures until the user picks a folder.
+    def test_the_built_executables_and_credited_sample_photos_beside_the_32_bit_one(self):
+        # The executables' machine, imports and stripping are the static checks' of each tree. The
+        # photos at the top, the .scr's own folder, are the show's until the user picks a folder.
         self.assertTrue(PHOTOS, "no sample photos")
+        sources = {SCR: "build/win/" + SCR, "64-bit/" + SCR: "build/win64/" + SCR}
+        for name, source in dict(sources, **{name: "samples/" + name for name in PHOTOS}).items():
+            with self.subTest(name), open(os.path.join(ROOT, source), "rb") as original:
+                self.assertEqual(self.files[name], original.read())
         credits = self.files["CREDITS.md"].decode("utf-8")
-        for name in PHOTOS:
-            with self.subTest(photo=name), open(os.path.join(ROOT, "samples", name), "rb") as photo:
-                self.assertEqual(self.files[name], photo.read())
-                self.assertIn("`%s`" % name, credits)
+        self.assertEqual([name for name in PHOTOS if "`%s`" % name not in credits], [])
+
 
 if __name__ == "__main__":
     ROOT = os.path.abspath(sys.argv.pop(1))

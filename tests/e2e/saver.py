@@ -8,15 +8,9 @@ SETTINGS_KEY = r"HKCU\Software\Quillmoor Screen Saver"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 
 
-def run(*command, **options):
-    return subprocess.run(command, capture_output=True, text=True, **options).stdout
-
-
 def zone_for_hour(hour):
     """A time zone whose local time now has the given hour (Wine takes whole-hour Etc zones)."""
-    offset = (hour - time.gmtime().tm_hour) % 24
-    if offset > 14:
-        offset -= 24
+    offset = (hour - time.gmtime().tm_hour + 9) % 24 - 9  # from 9 hours behind to 14 ahead
     return "Etc/GMT%+d" % -offset  # Etc/GMT-5 is five hours ahead of UTC
 
 
@@ -37,23 +31,22 @@ class Saver:
         return wait_until(lambda: not self.alive(), timeout, 0.1)
 
     def stop(self):
-        if self.alive():
-            self.process.kill()
-            self.process.wait(timeout=10)
+        self.process.kill()  # nothing when it has ended
+        self.process.wait(timeout=10)
 
 
 def wait_until(condition, timeout, step=0.2):
+    """What the condition gave when it first held, or its last answer after timeout seconds."""
     end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        if condition():
-            return True
+    while not (held := condition()) and time.monotonic() < end:
         time.sleep(step)
-    return condition()
+    return held
 
 
 class Shot:
     """A screenshot of the whole X screen, saved as a picture when given a path. An area is
-    (left, top, right, bottom), right and bottom exclusive; none is the whole screen."""
+    (left, top, right, bottom), right and bottom exclusive; none is the whole screen. A match is
+    a colour or a test of a pixel."""
 
     def __init__(self, path=None):
         ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
@@ -78,25 +71,21 @@ class Shot:
 
     def box_of(self, match, area=None):
         """The area that bounds the pixels that match, or None."""
-        found = [(x, y) for x, y in self.points(area) if match(self.pixel(x, y))]
-        if not found:
-            return None
-        xs, ys = zip(*found)
-        return (min(xs), min(ys), max(xs) + 1, max(ys) + 1)
-
-
-def exactly(colour):
-    return lambda pixel: pixel == colour
+        test = match if callable(match) else lambda pixel: pixel == match
+        found = [(x, y) for x, y in self.points(area) if test(self.pixel(x, y))]
+        if found:
+            xs, ys = zip(*found)
+            return (min(xs), min(ys), max(xs) + 1, max(ys) + 1)
 
 
 def xdotool(*arguments):
     """Real input (key, mousemove, click, type) or a window query; what it printed."""
-    return run("xdotool", *map(str, arguments))
+    return subprocess.run(["xdotool", *map(str, arguments)], capture_output=True, text=True).stdout
 
 
 def reg(*arguments):
     """Wine's reg command on the prefix's registry; what it printed."""
-    return run("wine", "reg", *arguments)
+    return subprocess.run(["wine", "reg", *arguments], capture_output=True, text=True).stdout
 
 
 def reset_settings():
@@ -107,11 +96,6 @@ def reset_settings():
 
 def store_setting(section, key_name, value):
     reg("add", SETTINGS_KEY + "\\file\\" + section, "/v", key_name, "/d", value, "/f")
-
-
-def set_log_pixels(dpi):
-    """Sets the DPI that Wine programs take when they start, until reset_settings."""
-    reg("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
 
 
 def stored_settings():

@@ -4,7 +4,7 @@ Usage: two_monitors.py PATH-TO-SCR"""
 import os, shutil, subprocess, sys, tempfile, unittest  # noqa: E401
 import run_e2e
 from run_e2e import BLACK, WHITE, EndToEnd, make_picture
-from saver import Shot, exactly, store_setting, visible_windows, wait_until, xdotool
+from saver import Shot, store_setting, visible_windows, wait_until, xdotool
 
 PRIMARY, SECOND, OFF = (0, 0, 1024, 768), (1024, 0, 1824, 600), (1024, 600, 1824, 768)
 ROOT = (51, 102, 204)  # the bare X screen, seen where no monitor is (OFF)
@@ -56,7 +56,7 @@ class ShowOnTwoMonitors(EndToEnd):
             store_setting("Settings", "Background", str(colour[0] * 0x10101))
             xdotool("mousemove", 1400, 300)
             saver = self.start("/s")
-            centred = wait_until(lambda: Shot().box_of(exactly(self.EDGE), PRIMARY) ==
+            centred = wait_until(lambda: Shot().box_of(self.EDGE, PRIMARY) ==
                                  (192, 184, 832, 584), 25)
             shot = Shot(os.path.join(run_e2e.SHOTS, "e2e-two-monitors-%d.png" % colour[0]))
             if not centred or not shot.all_of(colour, SECOND):

@@ -115,32 +115,28 @@ TEST_F(Pictures, AGifShowsItsFirstFrameAndAnEightBitBmpStandsTheRightWayUp) {
 // Either byte order, sides kept or swapped, shrunk by the decoder or by GDI: whole and upright.
 TEST_F(Pictures, LargePhotosStandAsTheirExifOrientationSaysAndShrinkWhole) {
   const Bytes jpeg = readFile(sourcePath("tests/data/quadrants 3000x1500.jpg"));
-  const struct {
-    uint8_t orientation;  // 0: no Exif block, and decoded at its natural size to be drawn
-    bool bigEndian;
-    int width, height;  // as shown
-    Quadrants shown;
-  } cases[] = {
+  // Orientation 0: no Exif block, and decoded at its natural size to be drawn. Sizes as shown.
+  const std::tuple<uint8_t, bool, int, int, Quadrants> cases[] = {
       {0, false, 3000, 1500, {kRed, kGreen, kBlue, kWhite}},
       {3, false, 3000, 1500, {kWhite, kBlue, kGreen, kRed}},  // turned half round
       {7, true, 1500, 3000, {kWhite, kGreen, kBlue, kRed}},   // mirrored along the other diagonal
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.orientation));
-    const std::string path = write(
-        L"photo.jpg",
-        c.orientation ? test::withApp1(jpeg, test::exifWithOrientation(c.orientation, c.bigEndian))
-                      : jpeg);
+  for (const auto& [orientation, bigEndian, width, height, shown] : cases) {
+    SCOPED_TRACE(static_cast<int>(orientation));
+    const std::string path =
+        write(L"photo.jpg",
+              orientation ? test::withApp1(jpeg, test::exifWithOrientation(orientation, bigEndian))
+                          : jpeg);
     Extent asked{};
-    PictureRef picture = loader_.load(path, [&](Extent natural) {
+    PictureRef picture = loader_.load(path, [&asked, shrink = orientation != 0](Extent natural) {
       asked = natural;
-      return c.orientation ? Extent{natural.width / 10, natural.height / 10} : natural;
+      return shrink ? Extent{natural.width / 10, natural.height / 10} : natural;
     });
     EXPECT_EQ(std::tuple(himetric(*picture), std::lround(asked.width), std::lround(asked.height)),
-              std::tuple(himetric(c.width, c.height), std::lround(c.width * twipsPerPixel()),
-                         std::lround(c.height * twipsPerPixel())));
+              std::tuple(himetric(width, height), std::lround(width * twipsPerPixel()),
+                         std::lround(height * twipsPerPixel())));
     for (int draw = 0; draw < 2; ++draw)
-      expectQuadrants(*picture, {20, 20, 20 + c.width / 10, 20 + c.height / 10}, c.shown);
+      expectQuadrants(*picture, {20, 20, 20 + width / 10, 20 + height / 10}, shown);
   }
 }
 
