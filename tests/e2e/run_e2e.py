@@ -89,8 +89,7 @@ class Banner(EndToEnd):
         if now.tm_min == 59 and now.tm_sec > 20:  # keep the hour from turning during the test
             time.sleep(62 - now.tm_sec)
         self.start("/s", hour=17)
-        self.assertTrue(wait_until(lambda: Shot().pixel(3, 200) == (0, 200, 0), 25),
-                        "the picture did not appear")
+        self.assertTrue(wait_until(lambda: Shot().pixel(3, 200) == (0, 200, 0), 25))
         first = Shot(os.path.join(SHOTS, "e2e-banner-17.png"))
         time.sleep(1.0)
         second = Shot()
@@ -132,8 +131,7 @@ class SettingsDialog(EndToEnd):
                                              "settings\\background": "16777215"})
         # The show uses them: the picture on white, at its natural size in device pixels.
         show = self.start("/s")
-        self.assertTrue(wait_until(lambda: show_window_visible() and Shot().all_of(WHITE), 20),
-                        "no white show")
+        self.assertTrue(wait_until(lambda: show_window_visible() and Shot().all_of(WHITE), 20))
         self.assertTrue(wait_until(lambda: Shot().pixel(SCREEN_W // 2, SCREEN_H // 2) == blue, 12))
         self.assertEqual(Shot().box_of(blue), (412, 334, 612, 434))
         xdotool("key", "a")

@@ -112,8 +112,7 @@ def stored_settings():
 
 def visible_windows():
     """The screen saver's visible top-level windows as (title, x, y, width, height)."""
-    for window in xdotool("search", "--onlyvisible", "--classname",
-                          "quillmoor screen saver.scr").split():
+    for window in xdotool("search", "--onlyvisible", "--classname", "quillmoor").split():
         fields = dict(line.split("=", 1)
                       for line in xdotool("getwindowgeometry", "--shell", window).split())
         yield (xdotool("getwindowname", window).rstrip("\n"),

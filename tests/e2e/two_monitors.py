@@ -1,7 +1,7 @@
 """The show on two monitors, on an Xorg of its own (dummy driver: a 1024x768 primary, an 800x600
 to its right) with a Wine prefix of its own, and a display change during the show. Needs root.
 Usage: two_monitors.py PATH-TO-SCR"""
-import os, shutil, subprocess, sys, tempfile, unittest  # noqa: E401
+import os, pathlib, shutil, subprocess, sys, tempfile, unittest  # noqa: E401
 import run_e2e
 from run_e2e import BLACK, WHITE, EndToEnd, make_picture
 from saver import Shot, store_setting, visible_windows, wait_until, xdotool
@@ -20,8 +20,7 @@ def setUpModule():  # noqa: N802
     """Xorg with its monitors placed, and a Wine session that lasts the whole run."""
     folder = tempfile.mkdtemp(prefix="qm-xorg-")
     unittest.addModuleCleanup(shutil.rmtree, folder, True)
-    with open(folder + "/xorg.conf", "w") as out:
-        out.write(XORG_CONF)
+    pathlib.Path(folder, "xorg.conf").write_text(XORG_CONF)
     n = next(n for n in range(140, 200) if not os.path.exists("/tmp/.X%d-lock" % n))
     os.environ.update(DISPLAY=":%d" % n, WINEPREFIX=os.environ["WINEPREFIX"] + "-two-monitors")
     xorg = subprocess.Popen(["Xorg", ":%d" % n, "-config", folder + "/xorg.conf", "-noreset",
@@ -44,7 +43,7 @@ def setUpModule():  # noqa: N802
 
 
 class ShowOnTwoMonitors(EndToEnd):
-    RED, EDGE = (220, 0, 0), (255, 0, 255)
+    RED, EDGE, CENTRED = (220, 0, 0), (255, 0, 255), (192, 184, 832, 584)  # on the primary
 
     def setUp(self):
         super().setUp()
@@ -56,8 +55,7 @@ class ShowOnTwoMonitors(EndToEnd):
             store_setting("Settings", "Background", str(colour[0] * 0x10101))
             xdotool("mousemove", 1400, 300)
             saver = self.start("/s")
-            centred = wait_until(lambda: Shot().box_of(self.EDGE, PRIMARY) ==
-                                 (192, 184, 832, 584), 25)
+            centred = wait_until(lambda: Shot().box_of(self.EDGE, PRIMARY) == self.CENTRED, 25)
             shot = Shot(os.path.join(run_e2e.SHOTS, "e2e-two-monitors-%d.png" % colour[0]))
             if not centred or not shot.all_of(colour, SECOND):
                 self.fail("not centred on the primary, or the second monitor not covered; the "
@@ -82,8 +80,8 @@ class ShowOnTwoMonitors(EndToEnd):
         # change made outside it.
         subprocess.run(["wine", os.path.join(os.path.dirname(run_e2e.SCR), "display_mode.exe"),
                         "1024", "768"], check=True, **QUIET)
-        centred = wait_until(lambda: Shot().box_of(lambda pixel: pixel != WHITE, PRIMARY) ==
-                             (192, 184, 832, 584), 15)
+        centred = wait_until(
+            lambda: Shot().box_of(lambda pixel: pixel != WHITE, PRIMARY) == self.CENTRED, 15)
         Shot(os.path.join(run_e2e.SHOTS, "e2e-two-monitors-grown.png"))
         self.assertTrue(centred, "the picture is not centred alone on the new screen")
         self.assertTrue(saver.alive())
