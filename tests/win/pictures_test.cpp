@@ -10,10 +10,9 @@ namespace {
 using namespace qm::test_files;
 
 // A picture's natural size in HIMETRIC, and the one a picture of these pixels has.
-std::pair<int32_t, int32_t> himetric(const Picture& picture) {
-  return {picture.widthHimetric(), picture.heightHimetric()};
-}
-std::pair<int32_t, int32_t> himetric(int width, int height) {
+using Size = std::pair<int32_t, int32_t>;
+Size himetric(const Picture& p) { return {p.widthHimetric(), p.heightHimetric()}; }
+Size himetric(int width, int height) {
   return {std::lround(width * 2540.0 / screenDpi()), std::lround(height * 2540.0 / screenDpi())};
 }
 
