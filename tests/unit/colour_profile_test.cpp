@@ -54,6 +54,8 @@ TEST(EmbeddedColour, IsAJpegsChunksAllOrNoneABmpsProfileWhereItSaysAndExifsAdobe
   };
   const Bytes r03 = test::exifColourSpace(0xFFFF, "R03"), srgb = exif(1, "R98");
   const uint32_t after = 124 + 4;  // from the header's start, past the pixel
+  Bytes empties;                   // 4096 empty segments: the reader walks no more than that many
+  for (int i = 0; i < 4096; ++i) empties = empties + Bytes{0xFF, 0xE0, 0, 2};
   const struct {
     const char* name;
     Bytes file, profile;
@@ -79,6 +81,11 @@ TEST(EmbeddedColour, IsAJpegsChunksAllOrNoneABmpsProfileWhereItSaysAndExifsAdobe
       {"an empty chunk", in(iccChunk(1, 1, {})), {}},
       {"after markers that stand alone and an empty segment",
        in(Bytes{0xFF, 0xD0, 0xFF, 0xD7, 0xFF, 0x01, 0xFF, 0xE0, 0, 2} + one), profile},
+      {"an empty last chunk, at the end of the file",
+       kJpegStart + iccChunk(1, 2, {1, 2}) + iccChunk(2, 2, {}),
+       {1, 2}},
+      {"the 4096th segment", in(cut(empties, 4095 * 4) + one), profile},
+      {"the 4097th segment", in(empties + one), {}},
       {"none", jpegFile(8, 8), {}},
       // Exif's ColorSpace uncalibrated, with the interoperability index R03, says Adobe RGB.
       {"uncalibrated, R03", in(exif(0xFFFF, "R03")), {}, true},
@@ -140,17 +147,15 @@ TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
   const std::vector<int> colours = {201, 60, 40,  0,   0,  0,  255, 255, 255, 255,
                                     0,   0,  0,   255, 0,  0,  0,   255, 128, 128,
                                     128, 30, 200, 120, 10, 20, 30,  250, 240, 100};
-  const std::vector<int> adobeRgb = {233, 57, 34,  0,   0, 0,  255, 255, 255, 255,
-                                     0,   0,  0,   255, 0, 0,  0,   255, 129, 129,
-                                     129, 0,  201, 116, 0, 12, 24,  254, 240, 87};
+  const std::vector<int> adobeRgbExpected = {233, 57, 34,  0,   0, 0,  255, 255, 255, 255,
+                                             0,   0,  0,   255, 0, 0,  0,   255, 129, 129,
+                                             129, 0,  201, 116, 0, 12, 24,  254, 240, 87};
   const struct {
     const char* name;
     Bytes profile;
     std::vector<int> expected;
-    bool adobeRgb = false;
   } cases[] = {
-      {"Adobe RGB (1998), colord's", colord("AdobeRGB1998.icc"), adobeRgb},
-      {"Adobe RGB (1998) by Exif", {}, adobeRgb, true},
+      {"Adobe RGB (1998), colord's", colord("AdobeRGB1998.icc"), adobeRgbExpected},
       {"ProPhoto RGB, colord's",
        colord("ProPhotoRGB.icc"),
        {255, 0, 43,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
@@ -179,7 +184,7 @@ TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
         0,   0,  255, 146, 146, 146, 40,  210, 139, 10,  26, 40, 251, 243, 119}},
   };
   for (const auto& c : cases) {
-    const auto converter = ColourConverter::forColour({c.profile, c.adobeRgb});
+    const auto converter = ColourConverter::forProfile(c.profile.data(), c.profile.size());
     ASSERT_TRUE(converter) << c.name;
     std::vector<int> got = converted(*converter, colours);
     for (size_t i = 0; i < got.size(); ++i)
@@ -188,18 +193,36 @@ TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
   }
 }
 
+// Cameras that say Adobe RGB in Exif get Adobe RGB's own profile, to the last bit of every colour.
+TEST(ColourConverter, ExifsAdobeRgbConvertsEveryColourAsColordsAdobeRgbProfile) {
+  EmbeddedColour exif;
+  exif.adobeRgb = true;
+  const Bytes profile = colord("AdobeRGB1998.icc");
+  const auto byExif = ColourConverter::forColour(exif);
+  const auto byProfile = ColourConverter::forProfile(profile.data(), profile.size());
+  ASSERT_TRUE(byExif && byProfile);
+  std::vector<uint32_t> colours(1 << 24), converted;
+  for (uint32_t i = 0; i < colours.size(); ++i) colours[i] = i;
+  converted = colours;
+  byExif->convert(colours.data(), colours.size());
+  byProfile->convert(converted.data(), converted.size());
+  EXPECT_TRUE(colours == converted);  // not EXPECT_EQ, which would print 16M pixels
+  EXPECT_FALSE(ColourConverter::forColour({}));
+}
+
 // sRGB's colourants, and at each level the tables hold sRGB's linear light of that level, but
-// green's at level 120 that of level 120 + shift.
-Bytes srgbShiftedAt120(int shift) {
+// one channel's (0 red, 1 green, 2 blue) at level 120 that of level 120 + shift.
+Bytes srgbShiftedAt120(size_t channel, int shift) {
   std::vector<uint16_t> table;
   for (double v = 0; v < 256; ++v) {
     const double x = v / 255;
     table.push_back(uint16_t(
         std::lround(65535 * (x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4)))));
   }
-  std::vector<uint16_t> green = table;
-  green[120] = table[size_t(120 + shift)];
-  return matrixProfile(kSrgbColourants, {curv(table), curv(green), curv(table)});
+  std::vector<Bytes> curves(3, curv(table));
+  table[120] = table[size_t(120 + shift)];
+  curves[channel] = curv(table);
+  return matrixProfile(kSrgbColourants, curves);
 }
 
 // Display P3's first `kept` tags, then more.
@@ -221,14 +244,15 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
   } cases[] = {
       {"sRGB, colord's", colord("sRGB.icc"), false},
       {"sRGB's colourants and curve", colourants(kSrgbColourants), false},
-      {"sRGB but a level off", srgbShiftedAt120(1), false},
-      {"sRGB but two levels off", srgbShiftedAt120(2), true},
-      {"sRGB but two levels off the other way", srgbShiftedAt120(-2), true},
+      {"sRGB but green a level off", srgbShiftedAt120(1, 1), false},
+      {"sRGB but red two levels off", srgbShiftedAt120(0, 2), true},
+      {"sRGB but green two levels off the other way", srgbShiftedAt120(1, -2), true},
+      {"sRGB but blue two levels off", srgbShiftedAt120(2, 2), true},
       {"a LUT from device to connection space", p3With(6, {{"A2B0", s}}), false},
       {"a perceptual LUT", p3With(6, {{"A2B1", s}}), false},
       {"a saturation LUT", p3With(6, {{"A2B2", s}}), false},
       {"a float LUT", p3With(6, {{"D2B0", s}}), false},
-      {"a colorimetric float LUT", p3With(6, {{"D2B1", s}}), false},
+      {"a colorimetric float LUT, only its type", p3With(6, {{"D2B1", cut(s, 8)}}), false},
       {"no bTRC", p3With(5, {}), false},
       {"bTRC not a curve", bTrc(xyzTag(kP3Colourants.data())), false},
       {"para of no kind", bTrc(para(5, {1, 1, 1, 1, 1, 1, 1})), false},
@@ -242,6 +266,7 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
       {"Lab connection space", patched(p3, 20, text("Lab ")), false},
       {"declares more bytes than it has", patched(p3, 0, be32(uint32_t(p3.size() + 1))), false},
       {"declares its bytes less some", patched(p3, 0, be32(uint32_t(p3.size() - 4))), false},
+      {"as many tags as it holds", patched(p3, 128, be32(19)), true},
       {"more tags than it holds", patched(p3, 128, be32(20)), false},
       // Display P3's last tag, bTRC, ends with the profile.
       {"a tag one past the end", patched(p3, 132 + 60 + 4, be32(uint32_t(p3.size() - 31))), false},

@@ -76,7 +76,7 @@ TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
       {"only after the scan", jpegHead(kJfif) + exif, kNoOrientation},
       {"no start marker", patched(jpegHead(exif), 1, {0xE1}), kNoOrientation},
       {"fill bytes before a marker", jpegHead(Bytes{0xFF, 0xFF} + kJfif + exif), 5},
-      {"after a restart marker", jpegHead(Bytes{0xFF, 0xD3} + exif), 5},
+      {"after restart markers", jpegHead(Bytes{0xFF, 0xD0, 0xFF, 0xD7} + exif), 5},
       {"after an empty segment", jpegHead(Bytes{0xFF, 0xE0, 0, 2} + exif), 5},
       {"a length that counts less than itself",
        jpegHead(Bytes{0xFF, 0xE1, 0, 1} + exifWithOrientation(5)), kNoOrientation},
