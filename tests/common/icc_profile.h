@@ -84,17 +84,17 @@ inline Bytes iccChunk(uint8_t number, uint8_t count, const Bytes& piece) {
 // The profile cut into count chunks in their order, at most 65519 bytes each as in files.
 inline std::vector<Bytes> iccChunks(const Bytes& profile, size_t count) {
   std::vector<Bytes> chunks;
-  const size_t piece = (profile.size() + count - 1) / count, size = profile.size();
-  for (size_t i = 0; i < count; ++i)
-    chunks.push_back(
-        iccChunk(uint8_t(i + 1), uint8_t(count),
-                 Bytes(profile.begin() + std::ptrdiff_t(std::min(size, i * piece)),
-                       profile.begin() + std::ptrdiff_t(std::min(size, i * piece + piece)))));
+  const auto piece = std::ptrdiff_t((profile.size() + count - 1) / count);
+  for (auto from = profile.begin(), to = from; chunks.size() < count; from = to) {
+    to = from + std::min(piece, profile.end() - from);
+    chunks.push_back(iccChunk(uint8_t(chunks.size() + 1), uint8_t(count), Bytes(from, to)));
+  }
   return chunks;
 }
-// jpeg with segments inserted right after its start marker.
-inline Bytes withSegments(Bytes jpeg, const Bytes& segments) {
-  jpeg.insert(jpeg.begin() + 2, segments.begin(), segments.end());
+// jpeg with segments inserted right after its start marker, in their order.
+inline Bytes withSegments(Bytes jpeg, const std::vector<Bytes>& segments) {
+  for (auto s = segments.rbegin(); s != segments.rend(); ++s)
+    jpeg.insert(jpeg.begin() + 2, s->begin(), s->end());
   return jpeg;
 }
 

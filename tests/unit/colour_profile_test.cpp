@@ -6,6 +6,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 
 #include "tests/common/exif_block.h"
 #include "tests/common/icc_profile.h"
@@ -43,16 +44,12 @@ TEST(EmbeddedColour, IsAJpegsChunksAllOrNoneABmpsProfileWhereItSaysAndExifsAdobe
   for (size_t i = 0; i < profile.size(); ++i) profile[i] = static_cast<uint8_t>(i * 7 + i / 251);
   const std::vector<Bytes> c = iccChunks(profile, 3);
   const Bytes one = iccChunks(profile, 1)[0], most(kLargestProfileBytes, 9), p3 = displayP3();
-  auto in = [](const Bytes& segments) { return withSegments(jpegFile(8, 8), segments); };
-  auto in17 = [&](const Bytes& whole) {
-    Bytes segments;
-    for (const Bytes& chunk : iccChunks(whole, 17)) segments = segments + chunk;
-    return in(segments);
+  auto in = [](const std::vector<Bytes>& segments) {
+    return withSegments(jpegFile(8, 8), segments);
   };
-  auto exif = [](uint16_t space, const char(&index)[4]) {
-    return jpegSegment(0xE1, test::exifColourSpace(space, index));
-  };
-  const Bytes r03 = test::exifColourSpace(0xFFFF, "R03"), srgb = exif(1, "R98");
+  auto app1 = [](const Bytes& block) { return jpegSegment(0xE1, block); };
+  const Bytes r03 = test::exifColourSpace(0xFFFF, "R03"),
+              srgb = app1(test::exifColourSpace(1, "R98"));
   const uint32_t after = 124 + 4;  // from the header's start, past the pixel
   Bytes empties;                   // 4096 empty segments: the reader walks no more than that many
   for (int i = 0; i < 4096; ++i) empties = empties + Bytes{0xFF, 0xE0, 0, 2};
@@ -61,41 +58,41 @@ TEST(EmbeddedColour, IsAJpegsChunksAllOrNoneABmpsProfileWhereItSaysAndExifsAdobe
     Bytes file, profile;
     bool adobeRgb = false;
   } cases[] = {
-      {"one chunk", in(one), profile},
-      {"three in order", in(c[0] + c[1] + c[2]), profile},
-      {"three out of order, among other segments", in(c[2] + kJfif + c[0] + srgb + c[1]), profile},
-      {"one missing", in(c[0] + c[2]), {}},
-      {"one twice, so one missing", in(c[0] + c[1] + c[1]), {}},
-      {"one more than the count", in(c[0] + c[1] + c[2] + c[2]), {}},
-      {"counts that disagree", in(c[0] + c[1] + iccChunk(3, 4, {1, 2})), {}},
-      {"number 0", in(iccChunk(0, 1, profile)), {}},
-      {"number past the count", in(iccChunk(2, 1, profile)), {}},
+      {"one chunk", in({one}), profile},
+      {"three in order", in({c[0], c[1], c[2]}), profile},
+      {"three out of order, among other segments", in({c[2], kJfif, c[0], srgb, c[1]}), profile},
+      {"one missing", in({c[0], c[2]}), {}},
+      {"one twice, so one missing", in({c[0], c[1], c[1]}), {}},
+      {"one more than the count", in({c[0], c[1], c[2], c[2]}), {}},
+      {"counts that disagree", in({c[0], c[1], iccChunk(3, 4, {1, 2})}), {}},
+      {"number 0", in({iccChunk(0, 1, profile)}), {}},
+      {"number past the count", in({iccChunk(2, 1, profile)}), {}},
       {"after the scan", jpegFile(8, 8) + one, {}},
-      {"cut short inside a chunk", cut(in(c[0]), 2 + 4 + 14 + 100), {}},
-      {"the largest", in17(most), most},
-      {"a byte larger", in17(most + Bytes{9}), {}},
+      {"cut short inside a chunk", cut(in({c[0]}), 2 + 4 + 14 + 100), {}},
+      {"the largest", in(iccChunks(most, 17)), most},
+      {"a byte larger", in(iccChunks(most + Bytes{9}, 17)), {}},
       {"another APP2, and a mark without its numbers",
-       in(jpegSegment(0xE2, text("FPXR")) + c[0] +
-          jpegSegment(0xE2, text("ICC_PROFILE") + Bytes{0, 2}) + c[1] + c[2]),
+       in({jpegSegment(0xE2, text("FPXR")), c[0],
+           jpegSegment(0xE2, text("ICC_PROFILE") + Bytes{0, 2}), c[1], c[2]}),
        profile},
-      {"an empty chunk", in(iccChunk(1, 1, {})), {}},
+      {"an empty chunk", in({iccChunk(1, 1, {})}), {}},
       {"after markers that stand alone and an empty segment",
-       in(Bytes{0xFF, 0xD0, 0xFF, 0xD7, 0xFF, 0x01, 0xFF, 0xE0, 0, 2} + one), profile},
-      {"an empty last chunk, at the end of the file",
+       in({Bytes{0xFF, 0xD0, 0xFF, 0xD7, 0xFF, 0x01, 0xFF, 0xE0, 0, 2}, one}), profile},
+      {"an empty last chunk ending the file",
        kJpegStart + iccChunk(1, 2, {1, 2}) + iccChunk(2, 2, {}),
        {1, 2}},
-      {"the 4096th segment", in(cut(empties, 4095 * 4) + one), profile},
-      {"the 4097th segment", in(empties + one), {}},
+      {"the 4096th segment", in({cut(empties, 4095 * 4), one}), profile},
+      {"the 4097th segment", in({empties, one}), {}},
       {"none", jpegFile(8, 8), {}},
       // Exif's ColorSpace uncalibrated, with the interoperability index R03, says Adobe RGB.
-      {"uncalibrated, R03", in(exif(0xFFFF, "R03")), {}, true},
-      {"uncalibrated, R98", in(exif(0xFFFF, "R98")), {}},
-      {"sRGB, R03", in(exif(1, "R03")), {}},
-      {"0xFFFE, R03", in(exif(0xFFFE, "R03")), {}},
-      {"cut short", in(jpegSegment(0xE1, cut(r03, 80 - 4))), {}},
-      {"an index of 5 characters", in(jpegSegment(0xE1, patched(r03, 6 + 56 + 2 + 4, {5}))), {}},
-      {"an index not ASCII", in(jpegSegment(0xE1, patched(r03, 6 + 56 + 2 + 2, {7}))), {}},
-      {"only the first Exif block counts", in(srgb + exif(0xFFFF, "R03")), {}},
+      {"uncalibrated, R03", in({app1(r03)}), {}, true},
+      {"uncalibrated, R98", in({app1(test::exifColourSpace(0xFFFF, "R98"))}), {}},
+      {"sRGB, R03", in({app1(test::exifColourSpace(1, "R03"))}), {}},
+      {"0xFFFE, R03", in({app1(test::exifColourSpace(0xFFFE, "R03"))}), {}},
+      {"cut short", in({app1(cut(r03, 80 - 4))}), {}},
+      {"an index of 5 characters", in({app1(patched(r03, 6 + 56 + 2 + 4, {5}))}), {}},
+      {"an index not ASCII", in({app1(patched(r03, 6 + 56 + 2 + 2, {7}))}), {}},
+      {"only the first Exif block counts", in({srgb, app1(r03)}), {}},
       {"a GIF", gifFile(1, 1, gifSolid(1, 1, 0)), {}},
       // A BMP's profile, 'MBED' in the header (read little-endian).
       {"BMP", v5Bmp("DEBM", after, p3.size(), p3), p3},
@@ -125,16 +122,14 @@ Bytes colord(const std::string& name) {
 
 // Pixels of the given levels (red, green, blue each) converted; the top byte is kept.
 std::vector<int> converted(const ColourConverter& converter, const std::vector<int>& levels) {
-  std::vector<uint32_t> pixels;
-  for (size_t i = 0; i < levels.size(); i += 3)
-    pixels.push_back(0xA5000000u | uint32_t(levels[i]) << 16 | uint32_t(levels[i + 1]) << 8 |
-                     uint32_t(levels[i + 2]));
+  std::vector<uint32_t> pixels(levels.size() / 3, 0xA5000000u);
+  for (size_t i = 0; i < levels.size(); ++i)
+    pixels[i / 3] |= uint32_t(levels[i]) << (16 - i % 3 * 8);
   converter.convert(pixels.data(), pixels.size());
   std::vector<int> out;
-  for (uint32_t p : pixels) {
-    EXPECT_EQ(p >> 24, 0xA5u);
-    out.insert(out.end(), {int(p >> 16 & 255), int(p >> 8 & 255), int(p & 255)});
-  }
+  for (size_t i = 0; i < levels.size(); ++i)
+    out.push_back(int(pixels[i / 3] >> (16 - i % 3 * 8) & 255));
+  for (uint32_t pixel : pixels) EXPECT_EQ(pixel >> 24, 0xA5u);
   return out;
 }
 
@@ -147,15 +142,15 @@ TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
   const std::vector<int> colours = {201, 60, 40,  0,   0,  0,  255, 255, 255, 255,
                                     0,   0,  0,   255, 0,  0,  0,   255, 128, 128,
                                     128, 30, 200, 120, 10, 20, 30,  250, 240, 100};
-  const std::vector<int> adobeRgbExpected = {233, 57, 34,  0,   0, 0,  255, 255, 255, 255,
-                                             0,   0,  0,   255, 0, 0,  0,   255, 129, 129,
-                                             129, 0,  201, 116, 0, 12, 24,  254, 240, 87};
   const struct {
     const char* name;
     Bytes profile;
     std::vector<int> expected;
   } cases[] = {
-      {"Adobe RGB (1998), colord's", colord("AdobeRGB1998.icc"), adobeRgbExpected},
+      {"Adobe RGB (1998), colord's",
+       colord("AdobeRGB1998.icc"),
+       {233, 57, 34,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
+        0,   0,  255, 129, 129, 129, 0,   201, 116, 0,   12, 24, 254, 240, 87}},
       {"ProPhoto RGB, colord's",
        colord("ProPhotoRGB.icc"),
        {255, 0, 43,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
@@ -195,15 +190,13 @@ TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
 
 // Cameras that say Adobe RGB in Exif get Adobe RGB's own profile, to the last bit of every colour.
 TEST(ColourConverter, ExifsAdobeRgbConvertsEveryColourAsColordsAdobeRgbProfile) {
-  EmbeddedColour exif;
-  exif.adobeRgb = true;
   const Bytes profile = colord("AdobeRGB1998.icc");
-  const auto byExif = ColourConverter::forColour(exif);
+  const auto byExif = ColourConverter::forColour({{}, true});
   const auto byProfile = ColourConverter::forProfile(profile.data(), profile.size());
   ASSERT_TRUE(byExif && byProfile);
-  std::vector<uint32_t> colours(1 << 24), converted;
-  for (uint32_t i = 0; i < colours.size(); ++i) colours[i] = i;
-  converted = colours;
+  std::vector<uint32_t> colours(1 << 24);
+  std::iota(colours.begin(), colours.end(), 0u);
+  std::vector<uint32_t> converted = colours;
   byExif->convert(colours.data(), colours.size());
   byProfile->convert(converted.data(), converted.size());
   EXPECT_TRUE(colours == converted);  // not EXPECT_EQ, which would print 16M pixels
