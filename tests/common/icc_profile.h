@@ -9,14 +9,14 @@
 
 namespace qm::test_files {
 
-inline Bytes be32(uint32_t value) { return be16(value >> 16) + be16(value & 0xFFFF); }
+inline Bytes be32(uint64_t value) { return be16(value >> 16) + be16(value & 0xFFFF); }
 inline Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 inline Bytes s15Fixed16(double value) {
   return be32(static_cast<uint32_t>(static_cast<int32_t>(std::lround(value * 65536))));
 }
 // A 'curv' tag: no entries is the identity, one a gamma in 8.8 fixed point, more a table.
 inline Bytes curv(const std::vector<uint16_t>& table) {
-  Bytes out = text("curv") + be32(0) + be32(static_cast<uint32_t>(table.size()));
+  Bytes out = text("curv") + be32(0) + be32(table.size());
   for (uint16_t entry : table) out = out + be16(entry);
   return out;
 }
@@ -36,17 +36,15 @@ struct IccTag {
 // its tags' data in their order, each on 4 bytes.
 inline Bytes iccProfile(const std::string& space, const std::vector<IccTag>& tags,
                         uint8_t version = 4) {
-  Bytes table = be32(static_cast<uint32_t>(tags.size())), data;
+  Bytes table = be32(tags.size()), data;
   const size_t start = 128 + 4 + 12 * tags.size();
   for (const IccTag& tag : tags) {
-    table = table + text(tag.signature) + be32(static_cast<uint32_t>(start + data.size())) +
-            be32(static_cast<uint32_t>(tag.data.size()));
+    table = table + text(tag.signature) + be32(start + data.size()) + be32(tag.data.size());
     data = data + tag.data;
     data.resize((data.size() + 3) / 4 * 4, 0);
   }
-  Bytes header = be32(static_cast<uint32_t>(start + data.size())) + text("none") +
-                 Bytes{version, 0x20, 0, 0} + text("mntr") + text(space) + text("XYZ ") +
-                 Bytes(12, 0) + text("acsp");
+  Bytes header = be32(start + data.size()) + text("none") + Bytes{version, 0x20, 0, 0} +
+                 text("mntr") + text(space) + text("XYZ ") + Bytes(12, 0) + text("acsp");
   header.resize(128, 0);
   return header + table + data;
 }

@@ -32,8 +32,7 @@ Bytes patched(Bytes bytes, size_t at, const Bytes& with) {
   return bytes;
 }
 
-// A BMP of one pixel with a BITMAPV5HEADER locating a profile of the given type, offset (from
-// the header's start) and size, and then the bytes after.
+// A one-pixel BMP, its V5 header locating a profile (type, offset from it, size), and then after.
 Bytes v5Bmp(const char* type, uint32_t offset, size_t size, const Bytes& after) {
   const Bytes info = patched(bmpInfo(1, 1, 24, 0, 124), 56, Bytes(type, type + 4));
   return bmpFile(patched(info, 112, le(offset, 4) + le(size, 4)), {}, {0, 0, 255, 0}) + after;
@@ -146,11 +145,13 @@ TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
     const char* name;
     Bytes profile;
     std::vector<int> expected;
+    int within = 1;  // levels; 0 where the answers have always agreed to the level
   } cases[] = {
       {"Adobe RGB (1998), colord's",
        colord("AdobeRGB1998.icc"),
        {233, 57, 34,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
-        0,   0,  255, 129, 129, 129, 0,   201, 116, 0,   12, 24, 254, 240, 87}},
+        0,   0,  255, 129, 129, 129, 0,   201, 116, 0,   12, 24, 254, 240, 87},
+       0},
       {"ProPhoto RGB, colord's",
        colord("ProPhotoRGB.icc"),
        {255, 0, 43,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
@@ -176,14 +177,15 @@ TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
       {"grey, gamma 1.8",
        iccProfile("GRAY", {{"kTRC", curv({461})}}, 2),
        {211, 77, 53,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
-        0,   0,  255, 146, 146, 146, 40,  210, 139, 10,  26, 40, 251, 243, 119}},
+        0,   0,  255, 146, 146, 146, 40,  210, 139, 10,  26, 40, 251, 243, 119},
+       0},
   };
   for (const auto& c : cases) {
     const auto converter = ColourConverter::forProfile(c.profile.data(), c.profile.size());
     ASSERT_TRUE(converter) << c.name;
     std::vector<int> got = converted(*converter, colours);
     for (size_t i = 0; i < got.size(); ++i)
-      if (std::abs(got[i] - c.expected[i]) <= 1) got[i] = c.expected[i];
+      if (std::abs(got[i] - c.expected[i]) <= c.within) got[i] = c.expected[i];
     EXPECT_EQ(got, c.expected) << c.name;
   }
 }
@@ -257,12 +259,12 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
       {"CMYK", patched(p3, 16, text("CMYK")), false},
       {"grey without kTRC", patched(p3, 16, text("GRAY")), false},
       {"Lab connection space", patched(p3, 20, text("Lab ")), false},
-      {"declares more bytes than it has", patched(p3, 0, be32(uint32_t(p3.size() + 1))), false},
-      {"declares its bytes less some", patched(p3, 0, be32(uint32_t(p3.size() - 4))), false},
+      {"declares more bytes than it has", patched(p3, 0, be32(p3.size() + 1)), false},
+      {"declares its bytes less some", patched(p3, 0, be32(p3.size() - 4)), false},
       {"as many tags as it holds", patched(p3, 128, be32(19)), true},
       {"more tags than it holds", patched(p3, 128, be32(20)), false},
       // Display P3's last tag, bTRC, ends with the profile.
-      {"a tag one past the end", patched(p3, 132 + 60 + 4, be32(uint32_t(p3.size() - 31))), false},
+      {"a tag one past the end", patched(p3, 132 + 60 + 4, be32(p3.size() - 31)), false},
       {"colourants in a line", colourants({0.4, 0.2, 0.02, 0.4, 0.2, 0.02, 0.1, 0.1, 0.7}), false},
       {"colourants all but in a plane", colourants({0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.0002}), false},
       {"colourants just out of a plane", colourants({0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.0005}), true},
