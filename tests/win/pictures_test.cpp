@@ -145,32 +145,27 @@ TEST_F(Pictures, LargePhotosStandAsTheirExifOrientationSaysAndShrinkWhole) {
 // (Adobe RGB: colord's AdobeRGB1998.icc). A profile that is sRGB leaves them as stored.
 TEST_F(Pictures, TaggedPhotosShowTheirColoursConvertedToSrgb) {
   const Bytes jpeg = readFile(sourcePath("tests/data/quadrants 3000x1500.jpg"));
-  const Bytes curve = paraCurve(3, {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045});
-  const Xyz red{0.4358587, 0.2223801, 0.0139231}, green{0.3853236, 0.7170343, 0.0971334},
-      blue{0.1430177, 0.0605856, 0.7138436};
   const std::vector<Bytes> p3 = iccChunks(displayP3(), 2);
+  Colourants swapped = kSrgbColourants;
+  std::swap_ranges(swapped.begin(), swapped.begin() + 3, swapped.begin() + 3);
   const struct {
-    const char* name;
     Bytes segments;
     Quadrants shown;
   } cases[] = {
-      {"Display P3 in two chunks, the second first",
-       p3[1] + p3[0],
-       {RGB(241, 0, 0), RGB(0, 204, 0), RGB(0, 0, 240), kWhite}},
-      {"red and green swapped",
-       iccChunks(matrixProfile(green, red, blue, curve, curve, curve), 1)[0],
+      // Display P3 in two chunks, the second first; red and green swapped; Adobe RGB by its Exif;
+      // sRGB.
+      {p3[1] + p3[0], {RGB(241, 0, 0), RGB(0, 204, 0), RGB(0, 0, 240), kWhite}},
+      {iccChunks(matrixProfile(swapped, {kSrgbCurve}), 1)[0],
        {RGB(1, 220, 0), RGB(200, 0, 0), RGB(0, 0, 230), kWhite}},
-      {"Adobe RGB by its Exif",
-       jpegSegment(0xE1, test::exifColourSpace(0xFFFF, "R03")),
+      {jpegSegment(0xE1, test::exifColourSpace(0xFFFF, "R03")),
        {RGB(255, 0, 0), RGB(0, 201, 0), RGB(0, 0, 235), kWhite}},
-      {"sRGB",
-       iccChunks(matrixProfile(red, green, blue, curve, curve, curve), 1)[0],
+      {iccChunks(matrixProfile(kSrgbColourants, {kSrgbCurve}), 1)[0],
        {kRed, kGreen, kBlue, kWhite}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(&c - cases);
     PictureRef picture =
-        loader_.load(write(L"tagged.jpg", withSegments(jpeg, c.segments)), [](Extent natural) {
+        loader_.load(write(L"tagged.jpg", withSegments(jpeg, {c.segments})), [](Extent natural) {
           return Extent{natural.width / 10, natural.height / 10};
         });
     expectQuadrants(*picture, {20, 20, 320, 170}, c.shown);
