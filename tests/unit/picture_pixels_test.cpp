@@ -78,6 +78,8 @@ TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
       {"fill bytes before a marker", jpegHead(Bytes{0xFF, 0xFF} + kJfif + exif), 5},
       {"after restart markers", jpegHead(Bytes{0xFF, 0xD0, 0xFF, 0xD7} + exif), 5},
       {"after an empty segment", jpegHead(Bytes{0xFF, 0xE0, 0, 2} + exif), 5},
+      {"after an empty Exif block, which counts",
+       jpegHead(jpegSegment(0xE1, Bytes{'E', 'x', 'i', 'f', 0, 0}) + exif), kNoOrientation},
       {"a length that counts less than itself",
        jpegHead(Bytes{0xFF, 0xE1, 0, 1} + exifWithOrientation(5)), kNoOrientation},
       {"only fill bytes", Bytes{0xFF, 0xD8, 0xFF, 0xFF}, kNoOrientation},
