@@ -53,28 +53,37 @@ bool tiffOf(const uint8_t* block, size_t size, TiffReader& reader) {
   return reader.u16(2, magic) && magic == 42;
 }
 
-// The one value of a tag in the IFD at ifd, when its entry has the given type and a count of 1
-// (a SHORT, or a LONG such as the offset of another IFD). The IFD lies after the header and
-// wholly inside the block. No chain of links is followed, so a looping one cannot hold the reader.
-bool tagValue(const TiffReader& reader, uint32_t ifd, uint16_t tag, uint16_t type,
-              uint32_t& value) {
+// Where the entry of a tag lies in the IFD at ifd, or 0 when it holds none. The IFD lies after
+// the header and wholly inside the block. No chain of links is followed, so a looping one cannot
+// hold the reader.
+size_t tagEntry(const TiffReader& reader, uint32_t ifd, uint16_t tag) {
   uint16_t count = 0;
   if (ifd < 8 || !reader.u16(ifd, count) || !reader.fits(ifd + 2, size_t{count} * kEntryBytes + 4))
-    return false;
+    return 0;
   for (size_t entry = ifd + 2; count > 0; --count, entry += kEntryBytes) {
-    uint16_t found = 0, foundType = 0, shortValue = 0;
-    uint32_t values = 0;
+    uint16_t found = 0;
     reader.u16(entry, found);
-    if (found != tag) continue;
-    reader.u16(entry + 2, foundType);
-    reader.u32(entry + 4, values);
-    if (foundType != type || values != 1) return false;
-    if (type == kLongType) return reader.u32(entry + 8, value);
-    reader.u16(entry + 8, shortValue);
-    value = shortValue;
-    return true;
+    if (found == tag) return entry;
   }
-  return false;
+  return 0;
+}
+
+// The one value of a tag in the IFD at ifd, when its entry has the given type and a count of 1
+// (a SHORT, or a LONG such as the offset of another IFD).
+bool tagValue(const TiffReader& reader, uint32_t ifd, uint16_t tag, uint16_t type,
+              uint32_t& value) {
+  const size_t entry = tagEntry(reader, ifd, tag);
+  uint16_t foundType = 0, shortValue = 0;
+  uint32_t values = 0;
+  if (entry == 0) return false;
+  // Inside the IFD, which tagEntry found wholly inside the block.
+  reader.u16(entry + 2, foundType);
+  reader.u32(entry + 4, values);
+  if (foundType != type || values != 1) return false;
+  if (type == kLongType) return reader.u32(entry + 8, value);
+  reader.u16(entry + 8, shortValue);
+  value = shortValue;
+  return true;
 }
 
 }  // namespace
@@ -99,21 +108,13 @@ bool exifSaysAdobeRgb(const uint8_t* block, size_t size) {
       !tagValue(reader, exifIfd, kInteropIfdTag, kLongType, interopIfd))
     return false;
   // The interoperability index: ASCII "R03" and its terminator, held in the entry itself.
-  uint16_t count = 0;
-  if (interopIfd < 8 || !reader.u16(interopIfd, count) ||
-      !reader.fits(interopIfd + 2, size_t{count} * kEntryBytes + 4))
-    return false;
-  for (size_t entry = interopIfd + 2; count > 0; --count, entry += kEntryBytes) {
-    uint16_t tag = 0, type = 0;
-    uint32_t values = 0;
-    reader.u16(entry, tag);
-    reader.u16(entry + 2, type);
-    reader.u32(entry + 4, values);
-    if (tag == kInteropIndexTag)
-      return type == kAsciiType && values == 4 &&
-             std::memcmp(reader.bytes(entry + 8), "R03", 4) == 0;
-  }
-  return false;
+  const size_t entry = tagEntry(reader, interopIfd, kInteropIndexTag);
+  uint16_t type = 0;
+  uint32_t values = 0;
+  if (entry == 0) return false;
+  reader.u16(entry + 2, type);
+  reader.u32(entry + 4, values);
+  return type == kAsciiType && values == 4 && std::memcmp(reader.bytes(entry + 8), "R03", 4) == 0;
 }
 
 int jpegOrientation(const uint8_t* data, size_t size) {
