@@ -28,7 +28,6 @@ constexpr uint32_t sig(const char (&s)[5]) {
 // ---- Reading the profile from the file ----------------------------------------------------------
 
 constexpr uint8_t kIccMark[] = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0};
-constexpr int kMostJpegSegments = 4096;  // as many as the header judge walks
 
 bool readBytes(ByteSource& file, uint64_t at, size_t length, uint8_t* out) {
   return at <= file.size() && length <= file.size() - at && file.read(at, length, out);

@@ -98,9 +98,6 @@ uint64_t ceilDiv(uint64_t value, uint64_t by) { return (value + by - 1) / by; }
 
 // ---- JPEG ---------------------------------------------------------------------------------------
 
-// Segments before the frame header: real files have a few dozen (APP segments for metadata,
-// an ICC profile in 64 KB pieces, tables); past these limits the file is taken as hostile.
-constexpr int kMostJpegSegments = 4096;
 // Bytes stepped over one by one while looking for a marker: fill bytes, and stray bytes that a
 // tolerant decoder skips too.
 constexpr uint64_t kMostJpegScannedBytes = 1 << 20;

@@ -25,6 +25,11 @@ class ByteSource {
 
 enum class PictureFormat { kBmp, kJpeg, kGif };
 
+// A JPEG's segments walked before its frame header (and by every other reader of its head):
+// real files have a few dozen (APP segments for metadata, an ICC profile in 64 KB pieces,
+// tables); past that the file is taken as hostile.
+constexpr int kMostJpegSegments = 4096;
+
 enum class Refusal {
   kNone,
   kUnknownFormat,  // not a BMP, JPEG or GIF by its first bytes
