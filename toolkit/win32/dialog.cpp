@@ -11,7 +11,7 @@ namespace qm::win32 {
 namespace {
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-// WM_GETDPISCALEDSIZE (Windows 10 1703), which these headers lack.
+// WM_GETDPISCALEDSIZE (Windows 10 1703), which the headers declare only when built for it.
 constexpr UINT kGetDpiScaledSize = 0x02E4;
 
 // Only one dialog at a time takes the keyboard's Tab and arrow keys.
