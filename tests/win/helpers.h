@@ -8,32 +8,22 @@
 #include <objbase.h>
 #include <psapi.h>
 
+// Beyond the strings, vectors, pairs and fixed-width integers of the toolkit's interfaces.
 #include <algorithm>
 #include <array>
 #include <bitset>
 #include <cmath>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <string>
 #include <tuple>
-#include <utility>
-#include <vector>
 
 #include "tests/error_of.h"
-#include "toolkit/failure.h"
-#include "toolkit/win32/application.h"
 #include "toolkit/win32/common_controls.h"
 #include "toolkit/win32/dialog_controls.h"
 #include "toolkit/win32/dpi.h"
-#include "toolkit/win32/file_list.h"
 #include "toolkit/win32/folders.h"
-#include "toolkit/win32/picture.h"
-#include "toolkit/win32/preparing_loader.h"
-#include "toolkit/win32/settings_store.h"
-#include "toolkit/win32/text.h"
 #include "toolkit/win32/toolkit.h"
 #include "toolkit/win32/window.h"
 
@@ -43,8 +33,7 @@ namespace qm::win32 {
 struct ComScope {
   ComScope() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
   ~ComScope() { ::CoUninitialize(); }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
+  ComScope(const ComScope&) = delete;  // a copy would end COM once more; it holds nothing to assign
 };
 
 // A scratch folder under %TEMP%, removed with all it holds when the object goes.
@@ -58,8 +47,7 @@ struct ScratchFolder {
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
   }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  ScratchFolder(const ScratchFolder&) = delete;  // its const path already forbids assignment
   const std::wstring path;
 };
 
@@ -76,9 +64,7 @@ struct Canvas {
 
 // The source tree as Wine sees it (the Linux root is drive Z:).
 inline std::string sourcePath(const std::string& relative) {
-  std::string path = std::string("Z:") + QM_SOURCE_DIR + "/" + relative;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
+  return "Z:" + std::filesystem::path(QM_SOURCE_DIR "/" + relative).make_preferred().string();
 }
 
 inline std::vector<uint8_t> readFile(const std::string& path) {
