@@ -1,6 +1,5 @@
-// The Win32 layer on a real system: instance, start-up, registry settings, sound resources, the
-// settings dialog's window and lists, the show's file list on a real folder tree, the show
-// window's input, the covers of the other monitors, DPI, themed controls.
+// The Win32 layer on a real system: instance, start-up, registry, sound resources, the settings
+// dialog and its lists, the show's file list and window, covers of the other monitors, DPI.
 #include "tests/win/helpers.h"
 
 namespace qm::win32 {
@@ -33,10 +32,9 @@ TEST(Registry, NamesMatchInAnyCaseAnyTextRoundTripsAndAValueOfAnotherTypeIsAbsen
     store.write(kApp, "SETTINGS", "PATH", value);
     EXPECT_EQ(store.read(kApp, "settings", "path", "default"), value) << "replaced, unvalidated";
   }
-  const DWORD number = 42;
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, (kAppKey + L"\\settings").c_str(), L"path",
-                              REG_DWORD, &number, sizeof(number)),
-            ERROR_SUCCESS);
+  const DWORD number = 42;  // over the empty text: a failed write reads as that
+  ::RegSetKeyValueW(HKEY_CURRENT_USER, (kAppKey + L"\\settings").c_str(), L"path", REG_DWORD,
+                    &number, sizeof(number));
   EXPECT_EQ(store.read(kApp, "settings", "path", "default"), "default");
   ::RegDeleteTreeW(HKEY_CURRENT_USER, kAppKey.c_str());
 }
@@ -54,16 +52,8 @@ using Names = std::vector<std::string>;
 constexpr float kDialogWidth = 5775, kDialogHeight = 4725;
 const Place kButtonPlace{1695, 2640, 1215, 495};
 
-// The settings dialog with its button, made as start-up makes it: themed controls first.
+// The settings dialog and button as start-up makes them (themed controls first), folders to list.
 class SettingDialog : public ::testing::Test {
- protected:
-  CommonControls6 controls_;
-  Win32Application app_;
-  Win32Dialog dialog_{app_, "Picture Directory setting ", kDialogWidth, kDialogHeight};
-  Win32Button button_{dialog_, "Change Path", kButtonPlace, 0};
-};
-
-class DialogLists : public SettingDialog {
  protected:
   void SetUp() override {
     for (const char* folder : {"\\Pictures", "\\Pictures\\b 10", "\\Pictures\\b 9",
@@ -81,12 +71,16 @@ class DialogLists : public SettingDialog {
   void TearDown() override { ::SetCurrentDirectoryW(startDirectory_.c_str()); }
   static LRESULT rows(HWND list) { return ::SendMessageW(list, LB_GETCOUNT, 0, 0); }
 
+  CommonControls6 controls_;
+  Win32Application app_;
+  Win32Dialog dialog_{app_, "Picture Directory setting ", kDialogWidth, kDialogHeight};
+  Win32Button button_{dialog_, "Change Path", kButtonPlace, 0};
   ScratchFolder scratch_{L"qm-tree-"};
   std::string root_ = narrow(scratch_.path);
   std::wstring startDirectory_ = currentDirectory();
 };
 
-TEST_F(DialogLists, DirectoryListMovesAndRaisesItsChangeBeforeReturning) {
+TEST_F(SettingDialog, DirectoryListMovesAndRaisesItsChangeBeforeReturning) {
   Win32DirList list(dialog_, {210, 720, 2055, 2115});
   Names seen;
   list.setChange([&] { seen.push_back(list.path()); });
@@ -113,7 +107,7 @@ TEST_F(DialogLists, DirectoryListMovesAndRaisesItsChangeBeforeReturning) {
   EXPECT_EQ(list.path(), root_ + "\\Empty");
 }
 
-TEST_F(DialogLists, FileListsHoldTheVisibleMatchingFilesByLongNameInNaturalOrder) {
+TEST_F(SettingDialog, FileListsHoldTheVisibleMatchingFilesByLongNameInNaturalOrder) {
   Win32FileList show("*.bmp;*.jpg;*.gif");
   show.setPath(root_ + "\\Pictures\\");
   Names names;
@@ -128,7 +122,7 @@ TEST_F(DialogLists, FileListsHoldTheVisibleMatchingFilesByLongNameInNaturalOrder
   EXPECT_EQ(rows(files.handle()), 0);
 }
 
-TEST_F(DialogLists, DriveListNamesTheDrivesAndRaisesItsChangeInADialogWithTheIconAndNoOwner) {
+TEST_F(SettingDialog, DriveListNamesTheDrivesAndRaisesItsChangeInADialogWithTheIconAndNoOwner) {
   EXPECT_NE(::GetClassLongPtrW(dialog_.handle(), GCLP_HICON), 0u);
   EXPECT_EQ(::GetWindow(dialog_.handle(), GW_OWNER), nullptr);
   Win32DriveList drives(dialog_, {210, 2880, 2055, 315});
@@ -143,19 +137,13 @@ TEST_F(DialogLists, DriveListNamesTheDrivesAndRaisesItsChangeInADialogWithTheIco
   EXPECT_EQ(changes, 1);
 }
 
-RECT windowRect(HWND window) {
+// A rectangle as one value to compare; a window's on the screen, or in its parent's client area.
+auto corners(const RECT& r) { return std::tuple(r.left, r.top, r.right, r.bottom); }
+auto corners(HWND window, HWND parent = nullptr) {
   RECT rect{};
   ::GetWindowRect(window, &rect);
-  return rect;
-}
-
-// A rectangle as one value to compare.
-auto corners(const RECT& r) { return std::tuple(r.left, r.top, r.right, r.bottom); }
-
-COLORREF printedColour(HWND window) {
-  Canvas canvas(4, 4);
-  ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc.get()), PRF_CLIENT);
-  return canvas.pixel(1, 1);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return corners(rect);
 }
 
 // The covers of the other monitors, as listed (Xvfb has one monitor).
@@ -185,8 +173,9 @@ TEST(CoverWindows, TopmostInactiveUnownedInStepWithTheMonitorsAndGoneWithTheShow
   ::SendMessageW(window.handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
   const std::vector<HWND> after = coverHandles();
   ASSERT_EQ(after.size(), 2u);
-  EXPECT_EQ(std::tuple(::IsWindow(before[0]), after[0], corners(windowRect(after[1])),
-                       printedColour(after[1])),
+  Canvas printed(4, 4);
+  ::SendMessageW(after[1], WM_PRINTCLIENT, reinterpret_cast<WPARAM>(printed.dc.get()), PRF_CLIENT);
+  EXPECT_EQ(std::tuple(::IsWindow(before[0]), after[0], corners(after[1]), printed.pixel(1, 1)),
             std::tuple(FALSE, before[1], corners(monitors[1]), toColorRef(0x0080FF)));
 
   window.hide();
@@ -285,14 +274,13 @@ TEST_F(SettingDialog, LaysItselfOutAgainAtEachNewDpi) {
         inside.right, inside.bottom, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
         static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)), dpi);
     EXPECT_EQ(std::pair(asked.cx, asked.cy), std::pair(outside.right, outside.bottom));
-    RECT suggested{40, 30, 500, 400};
+    RECT suggested{40, 30, 500, 400}, frame{}, client{};
     ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                    reinterpret_cast<LPARAM>(&suggested));
-    RECT frame = windowRect(window), client{}, placed = windowRect(button_.handle());
+    ::GetWindowRect(window, &frame);
     ::GetClientRect(window, &client);
-    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&placed), 2);
     // Where Windows put it, its client area and button, the fonts and the list's rows.
-    EXPECT_EQ(std::tuple(frame.left, frame.top, corners(client), corners(placed),
+    EXPECT_EQ(std::tuple(frame.left, frame.top, corners(client), corners(button_.handle(), window),
                          fontHeight(button_.handle()), fontHeight(text.handle()),
                          ::SendMessageW(list.handle(), LB_GETITEMHEIGHT, 0, 0)),
               std::tuple(suggested.left, suggested.top, corners(inside),
