@@ -8,8 +8,7 @@ import tempfile
 import time
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from saver import (DESKTOP_KEY, SCREEN_H, SCREEN_W, Saver, Shot, reg, reset_settings,  # noqa
+from saver import (DESKTOP_KEY, SCREEN_H, SCREEN_W, Saver, Shot, reg, reset_settings,
                    show_window_visible, store_setting, stored_settings, wait_until, window_titled,
                    xdotool)
 
@@ -36,8 +35,7 @@ class EndToEnd(unittest.TestCase):
     def setUp(self):
         reset_settings()
         self.addCleanup(reset_settings)
-        self.folder = tempfile.mkdtemp(prefix="qm-", dir=SHOTS)
-        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.folder = self.enterContext(tempfile.TemporaryDirectory(prefix="qm-", dir=SHOTS))
 
     def start(self, *arguments, **options):
         saver = Saver(SCR, *arguments, **options)
@@ -60,8 +58,7 @@ class PictureShow(EndToEnd):
         time.sleep(0.3)  # settled
         # Its left and right edges show; its top and bottom edges lie beyond the screen.
         self.assertEqual(Shot().box_of(self.EDGE), (12, 0, 1012, 768))
-        xdotool("click", 1)
-        xdotool("key", "shift", "ctrl", "Left", "F5")
+        xdotool("click", 1, "key", "shift", "ctrl", "Left", "F5")
         self.assertFalse(saver.wait_exit(1.5), "ended by a click or a key that types nothing")
 
         # The folder disappears: the next step says so, above the show, which ends when the
@@ -121,8 +118,7 @@ class SettingsDialog(EndToEnd):
             time.sleep(0.4)
 
         press(600, 3570)  # Text2
-        xdotool("key", "End", "BackSpace")
-        xdotool("type", "--delay", 60, "12")
+        xdotool("key", "End", "BackSpace", "type", "--delay", 60, "12")
         press(2520, 2490)  # Check1
         press(3150, 3000)  # Command1
         self.assertTrue(saver.wait_exit(10), "the dialog did not close")

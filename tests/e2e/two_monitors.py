@@ -1,7 +1,7 @@
 """The show on two monitors, on an Xorg of its own (dummy driver: a 1024x768 primary, an 800x600
 to its right) with a Wine prefix of its own, and a display change during the show. Needs root.
 Usage: two_monitors.py PATH-TO-SCR"""
-import os, pathlib, shutil, subprocess, sys, tempfile, unittest  # noqa: E401
+import os, pathlib, subprocess, sys, tempfile, unittest  # noqa: E401
 import run_e2e
 from run_e2e import BLACK, WHITE, EndToEnd, make_picture
 from saver import Shot, store_setting, visible_windows, wait_until, xdotool
@@ -18,8 +18,7 @@ XORG_CONF = ('Section "ServerFlags"\n Option "AutoAddDevices" "false"\nEndSectio
 
 def setUpModule():  # noqa: N802
     """Xorg with its monitors placed, and a Wine session that lasts the whole run."""
-    folder = tempfile.mkdtemp(prefix="qm-xorg-")
-    unittest.addModuleCleanup(shutil.rmtree, folder, True)
+    folder = unittest.enterModuleContext(tempfile.TemporaryDirectory(prefix="qm-xorg-"))
     pathlib.Path(folder, "xorg.conf").write_text(XORG_CONF)
     n = next(n for n in range(140, 200) if not os.path.exists("/tmp/.X%d-lock" % n))
     os.environ.update(DISPLAY=":%d" % n, WINEPREFIX=os.environ["WINEPREFIX"] + "-two-monitors")
