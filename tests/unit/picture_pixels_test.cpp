@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "tests/common/exif_block.h"
+#include "tests/common/picture_files.h"
 #include "toolkit/exif_orientation.h"
 #include "toolkit/pixel_lanes.h"
 
@@ -13,7 +13,6 @@ namespace qm {
 namespace {
 
 using namespace test_files;
-using test::exifWithOrientation;
 
 int fileOrientation(const Bytes& file) { return jpegOrientation(file.data(), file.size()); }
 
@@ -38,12 +37,6 @@ TEST(ExifOrientation, EveryValueInBothByteOrdersAndEveryShortenedBlockOrFileIsRe
     for (size_t size = 0; size < file.size(); ++size)
       EXPECT_EQ(jpegOrientation(file.data(), size), size < exifEnd ? kNoOrientation : 6) << size;
   }
-}
-
-// The block with bytes from at on replaced (offsets as exifWithOrientation gives them).
-Bytes patched(Bytes block, size_t at, std::initializer_list<uint8_t> bytes) {
-  std::copy(bytes.begin(), bytes.end(), block.begin() + at);
-  return block;
 }
 
 TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
@@ -112,26 +105,22 @@ Pixels greys(std::initializer_list<uint32_t> levels) {
 }
 
 TEST(TurnPixels, EachOrientationShowsThePictureAsTheExifStandardDescribesIt) {
-  // Stored 3 x 2: a b c above d e f.
+  // Stored 3 x 2: a b c above d e f; each case shows them, row by row, as seen.
   const Pixels stored = {'a', 'b', 'c', 'd', 'e', 'f'};
-  struct Case {
-    int orientation;
-    Pixels shown;  // row by row, as seen
-  } cases[] = {
-      {1, {'a', 'b', 'c', 'd', 'e', 'f'}},  // as stored
-      {2, {'c', 'b', 'a', 'f', 'e', 'd'}},  // 0th row at the top, 0th column at the right
-      {3, {'f', 'e', 'd', 'c', 'b', 'a'}},  // 0th row at the bottom, 0th column at the right
-      {4, {'d', 'e', 'f', 'a', 'b', 'c'}},  // 0th row at the bottom, 0th column at the left
-      {5, {'a', 'd', 'b', 'e', 'c', 'f'}},  // 0th row at the left, 0th column at the top
-      {6, {'d', 'a', 'e', 'b', 'f', 'c'}},  // 0th row at the right, 0th column at the top
-      {7, {'f', 'c', 'e', 'b', 'd', 'a'}},  // 0th row at the right, 0th column at the bottom
-      {8, {'c', 'f', 'b', 'e', 'a', 'd'}},  // 0th row at the left, 0th column at the bottom
-      {0, {'a', 'b', 'c', 'd', 'e', 'f'}},  // no orientation: as stored
-  };
-  for (const Case& c : cases) {
-    Pixels shown(stored.size());
-    turnPixels(stored.data(), 3, 2, c.orientation, shown.data());
-    EXPECT_EQ(shown, c.shown) << "orientation " << c.orientation;
+  for (const auto& [orientation, shown] : {
+           std::pair<int, Pixels>{1, {'a', 'b', 'c', 'd', 'e', 'f'}},  // as stored
+           {2, {'c', 'b', 'a', 'f', 'e', 'd'}},  // 0th row at the top, 0th column at the right
+           {3, {'f', 'e', 'd', 'c', 'b', 'a'}},  // 0th row at the bottom, 0th column at the right
+           {4, {'d', 'e', 'f', 'a', 'b', 'c'}},  // 0th row at the bottom, 0th column at the left
+           {5, {'a', 'd', 'b', 'e', 'c', 'f'}},  // 0th row at the left, 0th column at the top
+           {6, {'d', 'a', 'e', 'b', 'f', 'c'}},  // 0th row at the right, 0th column at the top
+           {7, {'f', 'c', 'e', 'b', 'd', 'a'}},  // 0th row at the right, 0th column at the bottom
+           {8, {'c', 'f', 'b', 'e', 'a', 'd'}},  // 0th row at the left, 0th column at the bottom
+           {0, {'a', 'b', 'c', 'd', 'e', 'f'}},  // no orientation: as stored
+       }) {
+    Pixels got(stored.size());
+    turnPixels(stored.data(), 3, 2, orientation, got.data());
+    EXPECT_EQ(got, shown) << "orientation " << orientation;
   }
 }
 
