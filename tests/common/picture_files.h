@@ -37,24 +37,23 @@ inline Bytes patched(Bytes bytes, size_t at, const Bytes& with) {
   return bytes;
 }
 
+constexpr auto kBmp = PictureFormat::kBmp, kJpeg = PictureFormat::kJpeg, kGif = PictureFormat::kGif;
+
 // A file in memory that records how much of it was read, and whether a read passed its end.
-class MemoryFile : public ByteSource {
- public:
-  explicit MemoryFile(Bytes bytes) : bytes_(std::move(bytes)) {}
-  uint64_t size() const override { return bytes_.size(); }
+struct MemoryFile : ByteSource {
+  explicit MemoryFile(Bytes file) : bytes(std::move(file)) {}
+  uint64_t size() const override { return bytes.size(); }
   bool read(uint64_t offset, size_t length, uint8_t* out) override {
-    overreached |= offset > bytes_.size() || length > bytes_.size() - offset;
+    overreached |= offset > bytes.size() || length > bytes.size() - offset;
     if (overreached) return false;
-    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), length, out);
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), length, out);
     furthest = std::max<uint64_t>(furthest, offset + length);
     bytesRead += length;
     return true;
   }
+  const Bytes bytes;
   bool overreached = false;
   uint64_t furthest = 0, bytesRead = 0;
-
- private:
-  Bytes bytes_;
 };
 
 // ---- JPEG: the judge reads no tables; a flat picture's data is taken as two bits a block.
@@ -105,8 +104,7 @@ inline Bytes exifWithOrientation(uint8_t value, bool bigEndian = false) {
 }
 
 // An Exif block saying ColorSpace and the interoperability index: IFD0 at 8 links the Exif IFD
-// at 26, which links the interoperability IFD at 56 (offsets in the TIFF structure, 6 on in the
-// block).
+// at 26, which links the interoperability IFD at 56 (offsets in the TIFF structure, at 6).
 inline Bytes exifColourSpace(uint16_t colourSpace, const char (&index)[4]) {
   return Bytes{'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0} + le(8, 4) + le(1, 2) + le(0x8769, 2) +
          le(4, 2) + le(1, 4) + le(26, 4) + le(0, 4) + le(2, 2) + le(0xA001, 2) + le(3, 2) +
@@ -163,8 +161,7 @@ inline const Colourants kP3Colourants = {0.515121, 0.241180, -0.001053, 0.291977
 inline Bytes xyzTag(const double* xyz) {
   return text("XYZ ") + be32(0) + s15Fixed16(xyz[0]) + s15Fixed16(xyz[1]) + s15Fixed16(xyz[2]);
 }
-// A matrix/TRC profile's tags: rXYZ, gXYZ, bXYZ, then the curves of red, green and blue (one
-// given: the same for all three).
+// A matrix/TRC profile's tags: rXYZ, gXYZ, bXYZ, then rTRC, gTRC, bTRC (one curve: all three).
 inline std::vector<IccTag> matrixTags(const Colourants& xyz, const std::vector<Bytes>& curves) {
   std::vector<IccTag> tags;
   for (size_t i = 0; i < 3; ++i)

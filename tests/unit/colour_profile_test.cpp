@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <numeric>
@@ -86,9 +85,7 @@ TEST(EmbeddedColour, IsAJpegsChunksAllOrNoneABmpsProfileWhereItSaysAndExifsAdobe
   };
   for (const auto& row : cases) {
     MemoryFile file(row.file);
-    const auto format = row.file[0] == 'B'   ? PictureFormat::kBmp
-                        : row.file[0] == 'G' ? PictureFormat::kGif
-                                             : PictureFormat::kJpeg;
+    const auto format = row.file[0] == 'B' ? kBmp : row.file[0] == 'G' ? kGif : kJpeg;
     const EmbeddedColour colour = readEmbeddedColour(file, format);
     EXPECT_EQ(std::tuple(colour.profile, colour.adobeRgb, file.overreached),
               std::tuple(row.profile, row.adobeRgb, false))
@@ -103,16 +100,13 @@ Bytes colord(const std::string& name) {
 }
 
 // Pixels of the given levels (red, green, blue each) converted; the top byte is kept.
-std::vector<int> converted(const ColourConverter& converter, const std::vector<int>& levels) {
+std::vector<int> converted(const ColourConverter& converter, std::vector<int> levels) {
   std::vector<uint32_t> pixels(levels.size() / 3, 0xA5000000u);
-  for (size_t i = 0; i < levels.size(); ++i)
-    pixels[i / 3] |= uint32_t(levels[i]) << (16 - i % 3 * 8);
+  for (size_t i = 0; i < levels.size(); ++i) pixels[i / 3] |= levels[i] << (16 - i % 3 * 8);
   converter.convert(pixels.data(), pixels.size());
-  std::vector<int> out;
-  for (size_t i = 0; i < levels.size(); ++i)
-    out.push_back(int(pixels[i / 3] >> (16 - i % 3 * 8) & 255));
+  for (size_t i = 0; i < levels.size(); ++i) levels[i] = pixels[i / 3] >> (16 - i % 3 * 8) & 255;
   for (uint32_t pixel : pixels) EXPECT_EQ(pixel >> 24, 0xA5u);
-  return out;
+  return levels;
 }
 
 // The answers of Little CMS 2.14 (Debian's liblcms2-utils), rounded, for the profile in a file
@@ -175,9 +169,8 @@ TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
 
 // Cameras that say Adobe RGB in Exif get Adobe RGB's own profile, to the last bit of every colour.
 TEST(ColourConverter, ExifsAdobeRgbConvertsEveryColourAsColordsAdobeRgbProfile) {
-  const Bytes profile = colord("AdobeRGB1998.icc");
   const auto byExif = ColourConverter::forColour({{}, true});
-  const auto byProfile = ColourConverter::forProfile(profile.data(), profile.size());
+  const auto byProfile = ColourConverter::forColour({colord("AdobeRGB1998.icc")});
   ASSERT_TRUE(byExif && byProfile);
   std::vector<uint32_t> colours(1 << 24);
   std::iota(colours.begin(), colours.end(), 0u);
@@ -215,11 +208,8 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
   const Bytes p3 = displayP3(), s = kSrgbCurve;
   auto bTrc = [](const Bytes& curve) { return p3With(5, {{"bTRC", curve}}); };
   auto colourants = [&](const Colourants& xyz) { return matrixProfile(xyz, {s}); };
-  const struct {
-    const char* name;
-    Bytes profile;
-    bool converts;
-  } cases[] = {
+  const std::tuple<const char*, Bytes, bool> cases[] = {
+      // name, profile, whether it converts
       {"sRGB, colord's", colord("sRGB.icc"), false},
       {"sRGB's colourants and curve", colourants(kSrgbColourants), false},
       {"sRGB but green a level off", srgbShiftedAt120(1, 1), false},
@@ -257,10 +247,9 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
       {"only the header", cut(p3, 131), false},
       {"nothing", {}, false},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(ColourConverter::forProfile(c.profile.data(), c.profile.size()) != nullptr,
-              c.converts)
-        << c.name;
+  for (const auto& [name, profile, converts] : cases)
+    EXPECT_EQ(ColourConverter::forProfile(profile.data(), profile.size()) != nullptr, converts)
+        << name;
 }
 
 }  // namespace

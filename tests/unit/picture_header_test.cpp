@@ -10,7 +10,6 @@ namespace {
 
 using namespace qm::test_files;
 
-constexpr auto kBmp = PictureFormat::kBmp, kJpeg = PictureFormat::kJpeg, kGif = PictureFormat::kGif;
 constexpr Refusal kUnknown = Refusal::kUnknownFormat, kTruncated = Refusal::kTruncated,
                   kMalformed = Refusal::kMalformed, kEmpty = Refusal::kEmpty,
                   kTooLarge = Refusal::kTooLarge, kTooFewBytes = Refusal::kTooFewBytes,
@@ -48,9 +47,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
     return kJpegStart + jpegFrame(width, height, 3, 0xC2) + Bytes(jpegFlatBytes(width, height, 3));
   };
   auto sampled = [](uint8_t factors) {  // horizontal in the high four bits, vertical in the low
-    Bytes frame = jpegFrame(64, 64);
-    frame[11] = factors;
-    return kJpegStart + frame + Bytes(64);
+    return kJpegStart + patched(jpegFrame(64, 64), 11, {factors}) + Bytes(64);
   };
   Bytes comments;  // the most segments walked
   for (int i = 0; i < 4096; ++i) comments.insert(comments.end(), {0xFF, 0xFE, 0, 2});
@@ -185,20 +182,18 @@ TEST(PictureHeader, AGifsFirstFrameIsHandedOnWithAPaletteItsGraphicControlAndThe
   for (int i = 0; i < 1000; ++i) ones = ones + Bytes{1, uint8_t(i)};
   const Bytes wordy = gifFile(2, 2, cut(gifImage(2, 2, {}), 11) + ones + Bytes{0});
   const size_t used = 25 + 11 + 15 * 2;  // 2 x 2 pixels: 15 bytes, one a block
-  const struct {
-    Bytes file, frame;
-    uint64_t furthest;
-  } cases[] = {
+  const std::tuple<Bytes, Bytes, uint64_t> cases[] = {
+      // a file, its frame, how far it is read
       {bare, palette + control + image + Bytes{0x3B}, 13 + blocks.size()},
       {withPalette, cut(withPalette, 25) + control + image + Bytes{0x3B}, 25 + blocks.size()},
       {wordy, cut(wordy, used) + Bytes{0, 0x3B}, used},
   };
-  for (const auto& c : cases) {
-    MemoryFile source(c.file);
+  for (const auto& [file, frame, furthest] : cases) {
+    MemoryFile source(file);
     const PictureHeader header = readPictureHeader(source);
     ASSERT_TRUE(header.accepted()) << describe(header.refusal);
-    const Bytes frame = gifFirstFrame(source, header);
-    EXPECT_EQ(std::tuple(frame, source.furthest), std::tuple(c.frame, c.furthest));
+    const Bytes handedOn = gifFirstFrame(source, header);
+    EXPECT_EQ(std::tuple(handedOn, source.furthest), std::tuple(frame, furthest));
   }
 }
 

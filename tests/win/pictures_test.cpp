@@ -28,10 +28,7 @@ using Quadrants = std::array<COLORREF, 4>;  // top left, top right, bottom left,
 
 // An 8-bit BMP of 8 x 2 pixels: index 1 red, 2 green (a palette entry is blue, green, red, 0).
 Bytes indexedBmp(const Bytes& indices) {
-  Bytes palette(1024, 0);
-  palette[4 + 2] = 200;
-  palette[8 + 1] = 180;
-  return bmpFile(bmpInfo(8, 2, 8), palette, indices);
+  return bmpFile(bmpInfo(8, 2, 8), patched(Bytes(1024), 4, {0, 0, 200, 0, 0, 180}), indices);
 }
 
 class Pictures : public ::testing::Test {
@@ -129,8 +126,7 @@ TEST_F(Pictures, LargePhotosStandAsTheirExifSaysShowInSrgbAndShrinkWhole) {
       {exif(exifWithOrientation(3)), {kWhite, kBlue, kGreen, kRed}},  // turned half round
       // Mirrored along the other diagonal, in big-endian Exif.
       {exif(exifWithOrientation(7, true)), {kWhite, kGreen, kBlue, kRed}, true},
-      // Display P3 in two chunks, the second first; red and green swapped; Adobe RGB by its Exif;
-      // sRGB.
+      // Display P3 in two chunks, second first; red and green swapped; Adobe RGB by Exif; sRGB.
       {p3[1] + p3[0], {RGB(241, 0, 0), RGB(0, 204, 0), RGB(0, 0, 240), kWhite}},
       {iccChunk(1, 1, matrixProfile(swapped, {kSrgbCurve})),
        {RGB(1, 220, 0), RGB(200, 0, 0), RGB(0, 0, 230), kWhite}},
