@@ -25,9 +25,7 @@ TEST(EmbeddedColour, IsAJpegsChunksAllOrNoneABmpsProfileWhereItSaysAndExifsAdobe
   for (size_t i = 0; i < profile.size(); ++i) profile[i] = static_cast<uint8_t>(i * 7 + i / 251);
   const std::vector<Bytes> c = iccChunks(profile, 3);
   const Bytes one = iccChunks(profile, 1)[0], most(kLargestProfileBytes, 9), p3 = displayP3();
-  auto in = [](const std::vector<Bytes>& segments) {
-    return withSegments(jpegFile(8, 8), segments);
-  };
+  auto in = [](const std::vector<Bytes>& s) { return withSegments(jpegFile(8, 8), s); };
   auto app1 = [](const Bytes& block) { return jpegSegment(0xE1, block); };
   const Bytes r03 = exifColourSpace(0xFFFF, "R03"), srgb = app1(exifColourSpace(1, "R98"));
   const uint32_t after = 124 + 4;  // from the header's start, past the pixel
