@@ -1,9 +1,15 @@
 #pragma once
-// Picture files made byte by byte, for the tests of what the loader reads before decoding.
+// Picture files made byte by byte (JPEG with its Exif and ICC profile segments, GIF, BMP), and a
+// file in memory to read them from, for the tests of what the loader reads before decoding.
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "toolkit/picture_header.h"
 
 namespace qm::test_files {
 
@@ -19,10 +25,36 @@ inline Bytes le(uint64_t value, int count) {
   return out;
 }
 inline Bytes be16(uint64_t value) { return {static_cast<uint8_t>(value >> 8), uint8_t(value)}; }
+inline Bytes be32(uint64_t value) { return be16(value >> 16) + be16(value & 0xFFFF); }
+inline Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 inline Bytes cut(Bytes bytes, size_t length) {
   bytes.resize(length);
   return bytes;
 }
+// bytes with those from at on replaced by with.
+inline Bytes patched(Bytes bytes, size_t at, const Bytes& with) {
+  std::copy(with.begin(), with.end(), bytes.begin() + std::ptrdiff_t(at));
+  return bytes;
+}
+
+constexpr auto kBmp = PictureFormat::kBmp, kJpeg = PictureFormat::kJpeg, kGif = PictureFormat::kGif;
+
+// A file in memory that records how much of it was read, and whether a read passed its end.
+struct MemoryFile : ByteSource {
+  explicit MemoryFile(Bytes file) : bytes(std::move(file)) {}
+  uint64_t size() const override { return bytes.size(); }
+  bool read(uint64_t offset, size_t length, uint8_t* out) override {
+    overreached |= offset > bytes.size() || length > bytes.size() - offset;
+    if (overreached) return false;
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), length, out);
+    furthest = std::max<uint64_t>(furthest, offset + length);
+    bytesRead += length;
+    return true;
+  }
+  const Bytes bytes;
+  bool overreached = false;
+  uint64_t furthest = 0, bytesRead = 0;
+};
 
 // ---- JPEG: the judge reads no tables; a flat picture's data is taken as two bits a block.
 inline Bytes jpegSegment(uint8_t marker, const Bytes& payload) {
@@ -48,6 +80,115 @@ inline Bytes jpegFile(uint16_t width, uint16_t height, int components = 1,
          jpegSegment(0xDA, components == 3 ? Bytes{3, 1, 0, 2, 0, 3, 0, 0, 63, 0}
                                            : Bytes{1, 1, 0, 0, 63, 0}) +
          Bytes(dataBytes, 0) + Bytes{0xFF, 0xD9};
+}
+// jpeg with segments inserted right after its start marker, in their order.
+inline Bytes withSegments(Bytes jpeg, const std::vector<Bytes>& segments) {
+  for (auto s = segments.rbegin(); s != segments.rend(); ++s)
+    jpeg.insert(jpeg.begin() + 2, s->begin(), s->end());
+  return jpeg;
+}
+
+// ---- Exif: the APP1 payload "Exif\0\0" and a TIFF structure, as cameras write it.
+// IFD0 holds a text tag and the orientation. Offsets in the block: 6 byte order, 10 where IFD0
+// is, 14 its count of entries, 28 the orientation entry (30 type, 32 count, 36 value), 40 the
+// link to the next IFD, 44 the end.
+inline Bytes exifWithOrientation(uint8_t value, bool bigEndian = false) {
+  // clang-format off
+  if (bigEndian) return {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,  0, 2,
+                         1, 15, 0, 2, 0, 0, 0, 4, 0, 0, 0, 0,
+                         1, 18, 0, 3, 0, 0, 0, 1, 0, value, 0, 0,  0, 0, 0, 0};
+  return {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,  2, 0,
+          15, 1, 2, 0, 4, 0, 0, 0, 0, 0, 0, 0,
+          18, 1, 3, 0, 1, 0, 0, 0, value, 0, 0, 0,  0, 0, 0, 0};
+  // clang-format on
+}
+
+// An Exif block saying ColorSpace and the interoperability index: IFD0 at 8 links the Exif IFD
+// at 26, which links the interoperability IFD at 56 (offsets in the TIFF structure, at 6).
+inline Bytes exifColourSpace(uint16_t colourSpace, const char (&index)[4]) {
+  return Bytes{'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0} + le(8, 4) + le(1, 2) + le(0x8769, 2) +
+         le(4, 2) + le(1, 4) + le(26, 4) + le(0, 4) + le(2, 2) + le(0xA001, 2) + le(3, 2) +
+         le(1, 4) + le(colourSpace, 4) + le(0xA005, 2) + le(4, 2) + le(1, 4) + le(56, 4) +
+         le(0, 4) + le(1, 2) + le(1, 2) + le(2, 2) + le(4, 4) + Bytes(index, index + 4) + le(0, 4);
+}
+
+// ---- ICC profiles: matrix and curves, or grey.
+inline Bytes s15Fixed16(double value) {
+  return be32(static_cast<uint32_t>(static_cast<int32_t>(std::lround(value * 65536))));
+}
+// A 'curv' tag: no entries is the identity, one a gamma in 8.8 fixed point, more a table.
+inline Bytes curv(const std::vector<uint16_t>& table) {
+  Bytes out = text("curv") + be32(0) + be32(table.size());
+  for (uint16_t entry : table) out = out + be16(entry);
+  return out;
+}
+// A 'para' tag: parameters g, a, b, c, d, e, f, as many as the kind (0 to 4) takes.
+inline Bytes para(uint16_t kind, const std::vector<double>& parameters) {
+  Bytes out = text("para") + be32(0) + be16(kind) + be16(0);
+  for (double p : parameters) out = out + s15Fixed16(p);
+  return out;
+}
+inline const Bytes kSrgbCurve = para(3, {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045});
+
+struct IccTag {
+  std::string signature;
+  Bytes data;
+};
+// A profile of a device class 'mntr' in space ("RGB " or "GRAY"), connection space XYZ, with
+// its tags' data in their order, each on 4 bytes.
+inline Bytes iccProfile(const std::string& space, const std::vector<IccTag>& tags,
+                        uint8_t version = 4) {
+  Bytes table = be32(tags.size()), data;
+  const size_t start = 128 + 4 + 12 * tags.size();
+  for (const IccTag& tag : tags) {
+    table = table + text(tag.signature) + be32(start + data.size()) + be32(tag.data.size());
+    data = data + tag.data;
+    data.resize((data.size() + 3) / 4 * 4, 0);
+  }
+  Bytes header = be32(start + data.size()) + text("none") + Bytes{version, 0x20, 0, 0} +
+                 text("mntr") + text(space) + text("XYZ ") + Bytes(12, 0) + text("acsp");
+  header.resize(128, 0);
+  return header + table + data;
+}
+
+// The colourants of red, green and blue, each as D50 XYZ.
+using Colourants = std::array<double, 9>;
+inline const Colourants kSrgbColourants = {0.4358587, 0.2223801, 0.0139231, 0.3853236, 0.7170343,
+                                           0.0971334, 0.1430177, 0.0605856, 0.7138436};
+// Display P3's: P3's colourants under D65 adapted to D50.
+inline const Colourants kP3Colourants = {0.515121, 0.241180, -0.001053, 0.291977, 0.692245,
+                                         0.041885, 0.157104, 0.066574,  0.784073};
+inline Bytes xyzTag(const double* xyz) {
+  return text("XYZ ") + be32(0) + s15Fixed16(xyz[0]) + s15Fixed16(xyz[1]) + s15Fixed16(xyz[2]);
+}
+// A matrix/TRC profile's tags: rXYZ, gXYZ, bXYZ, then rTRC, gTRC, bTRC (one curve: all three).
+inline std::vector<IccTag> matrixTags(const Colourants& xyz, const std::vector<Bytes>& curves) {
+  std::vector<IccTag> tags;
+  for (size_t i = 0; i < 3; ++i)
+    tags.push_back({std::string(1, "rgb"[i]) + "XYZ", xyzTag(&xyz[3 * i])});
+  for (size_t i = 0; i < 3; ++i)
+    tags.push_back({std::string(1, "rgb"[i]) + "TRC", curves[curves.size() == 1 ? 0 : i]});
+  return tags;
+}
+inline Bytes matrixProfile(const Colourants& xyz, const std::vector<Bytes>& curves,
+                           uint8_t version = 4) {
+  return iccProfile("RGB ", matrixTags(xyz, curves), version);
+}
+inline Bytes displayP3() { return matrixProfile(kP3Colourants, {kSrgbCurve}); }
+
+// An APP2 "ICC_PROFILE" chunk: its number of count, and its piece of the profile.
+inline Bytes iccChunk(uint8_t number, uint8_t count, const Bytes& piece) {
+  return jpegSegment(0xE2, text("ICC_PROFILE") + Bytes{0, number, count} + piece);
+}
+// The profile cut into count chunks in their order, at most 65519 bytes each as in files.
+inline std::vector<Bytes> iccChunks(const Bytes& profile, size_t count) {
+  std::vector<Bytes> chunks;
+  const auto piece = std::ptrdiff_t((profile.size() + count - 1) / count);
+  for (auto from = profile.begin(), to = from; chunks.size() < count; from = to) {
+    to = from + std::min(piece, profile.end() - from);
+    chunks.push_back(iccChunk(uint8_t(chunks.size() + 1), uint8_t(count), Bytes(from, to)));
+  }
+  return chunks;
 }
 
 // ---- GIF: four colours, 0 red, 1 green, 2 blue, 3 white.
@@ -97,10 +238,12 @@ inline Bytes gifImage(uint16_t width, uint16_t height, const Bytes& lzw, uint8_t
 inline Bytes gifSolid(uint16_t width, uint16_t height, uint8_t index) {
   return gifImage(width, height, gifSolidLzw(size_t{width} * height, index));
 }
-inline Bytes gifFile(uint16_t width, uint16_t height, const Bytes& blocks, bool trailer = true) {
+// A GIF whose screen is of that size, with the four colours above as its palette or none at all.
+inline Bytes gifFile(uint16_t width, uint16_t height, const Bytes& blocks, bool palette = true) {
   return Bytes{'G', 'I', 'F', '8', '9', 'a'} + le(width, 2) + le(height, 2) +
-         Bytes{0x81, 0, 0, 220, 0, 0, 0, 200, 0, 0, 0, 230, 255, 255, 255} + blocks +
-         (trailer ? Bytes{0x3B} : Bytes{});
+         (palette ? Bytes{0x81, 0, 0, 220, 0, 0, 0, 200, 0, 0, 0, 230, 255, 255, 255}
+                  : Bytes{0x70, 0, 0}) +
+         blocks + Bytes{0x3B};
 }
 // ---- BMP: an info header of size bytes; 12 is the core header, with 16-bit sizes.
 enum : uint32_t { kBmpRgb, kBmpRle8, kBmpRle4, kBmpBitfields };

@@ -3,34 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <numeric>
 
-#include "tests/common/exif_block.h"
-#include "tests/common/icc_profile.h"
+#include "tests/common/picture_files.h"
 
 namespace qm {
 namespace {
 
 using namespace test_files;
-
-struct MemoryFile : ByteSource {
-  explicit MemoryFile(Bytes file) : bytes(std::move(file)) {}
-  uint64_t size() const override { return bytes.size(); }
-  bool read(uint64_t at, size_t length, uint8_t* out) override {
-    EXPECT_TRUE(at <= bytes.size() && length <= bytes.size() - at);  // the reader asks no more
-    std::copy_n(bytes.begin() + std::ptrdiff_t(at), length, out);
-    return true;
-  }
-  Bytes bytes;
-};
-
-Bytes patched(Bytes bytes, size_t at, const Bytes& with) {
-  std::copy(with.begin(), with.end(), bytes.begin() + std::ptrdiff_t(at));
-  return bytes;
-}
 
 // A one-pixel BMP, its V5 header locating a profile (type, offset from it, size), and then after.
 Bytes v5Bmp(const char* type, uint32_t offset, size_t size, const Bytes& after) {
@@ -43,12 +25,9 @@ TEST(EmbeddedColour, IsAJpegsChunksAllOrNoneABmpsProfileWhereItSaysAndExifsAdobe
   for (size_t i = 0; i < profile.size(); ++i) profile[i] = static_cast<uint8_t>(i * 7 + i / 251);
   const std::vector<Bytes> c = iccChunks(profile, 3);
   const Bytes one = iccChunks(profile, 1)[0], most(kLargestProfileBytes, 9), p3 = displayP3();
-  auto in = [](const std::vector<Bytes>& segments) {
-    return withSegments(jpegFile(8, 8), segments);
-  };
+  auto in = [](const std::vector<Bytes>& s) { return withSegments(jpegFile(8, 8), s); };
   auto app1 = [](const Bytes& block) { return jpegSegment(0xE1, block); };
-  const Bytes r03 = test::exifColourSpace(0xFFFF, "R03"),
-              srgb = app1(test::exifColourSpace(1, "R98"));
+  const Bytes r03 = exifColourSpace(0xFFFF, "R03"), srgb = app1(exifColourSpace(1, "R98"));
   const uint32_t after = 124 + 4;  // from the header's start, past the pixel
   Bytes empties;                   // 4096 empty segments: the reader walks no more than that many
   for (int i = 0; i < 4096; ++i) empties = empties + Bytes{0xFF, 0xE0, 0, 2};
@@ -85,9 +64,9 @@ TEST(EmbeddedColour, IsAJpegsChunksAllOrNoneABmpsProfileWhereItSaysAndExifsAdobe
       {"none", jpegFile(8, 8), {}},
       // Exif's ColorSpace uncalibrated, with the interoperability index R03, says Adobe RGB.
       {"uncalibrated, R03", in({app1(r03)}), {}, true},
-      {"uncalibrated, R98", in({app1(test::exifColourSpace(0xFFFF, "R98"))}), {}},
-      {"sRGB, R03", in({app1(test::exifColourSpace(1, "R03"))}), {}},
-      {"0xFFFE, R03", in({app1(test::exifColourSpace(0xFFFE, "R03"))}), {}},
+      {"uncalibrated, R98", in({app1(exifColourSpace(0xFFFF, "R98"))}), {}},
+      {"sRGB, R03", in({app1(exifColourSpace(1, "R03"))}), {}},
+      {"0xFFFE, R03", in({app1(exifColourSpace(0xFFFE, "R03"))}), {}},
       {"cut short", in({app1(cut(r03, 80 - 4))}), {}},
       {"an index of 5 characters", in({app1(patched(r03, 6 + 56 + 2 + 4, {5}))}), {}},
       {"an index not ASCII", in({app1(patched(r03, 6 + 56 + 2 + 2, {7}))}), {}},
@@ -104,11 +83,10 @@ TEST(EmbeddedColour, IsAJpegsChunksAllOrNoneABmpsProfileWhereItSaysAndExifsAdobe
   };
   for (const auto& row : cases) {
     MemoryFile file(row.file);
-    const auto format = row.file[0] == 'B'   ? PictureFormat::kBmp
-                        : row.file[0] == 'G' ? PictureFormat::kGif
-                                             : PictureFormat::kJpeg;
+    const auto format = row.file[0] == 'B' ? kBmp : row.file[0] == 'G' ? kGif : kJpeg;
     const EmbeddedColour colour = readEmbeddedColour(file, format);
-    EXPECT_EQ(std::tie(colour.profile, colour.adobeRgb), std::tie(row.profile, row.adobeRgb))
+    EXPECT_EQ(std::tuple(colour.profile, colour.adobeRgb, file.overreached),
+              std::tuple(row.profile, row.adobeRgb, false))
         << row.name;
   }
 }
@@ -120,16 +98,13 @@ Bytes colord(const std::string& name) {
 }
 
 // Pixels of the given levels (red, green, blue each) converted; the top byte is kept.
-std::vector<int> converted(const ColourConverter& converter, const std::vector<int>& levels) {
+std::vector<int> converted(const ColourConverter& converter, std::vector<int> levels) {
   std::vector<uint32_t> pixels(levels.size() / 3, 0xA5000000u);
-  for (size_t i = 0; i < levels.size(); ++i)
-    pixels[i / 3] |= uint32_t(levels[i]) << (16 - i % 3 * 8);
+  for (size_t i = 0; i < levels.size(); ++i) pixels[i / 3] |= levels[i] << (16 - i % 3 * 8);
   converter.convert(pixels.data(), pixels.size());
-  std::vector<int> out;
-  for (size_t i = 0; i < levels.size(); ++i)
-    out.push_back(int(pixels[i / 3] >> (16 - i % 3 * 8) & 255));
+  for (size_t i = 0; i < levels.size(); ++i) levels[i] = pixels[i / 3] >> (16 - i % 3 * 8) & 255;
   for (uint32_t pixel : pixels) EXPECT_EQ(pixel >> 24, 0xA5u);
-  return out;
+  return levels;
 }
 
 // The answers of Little CMS 2.14 (Debian's liblcms2-utils), rounded, for the profile in a file
@@ -192,9 +167,8 @@ TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
 
 // Cameras that say Adobe RGB in Exif get Adobe RGB's own profile, to the last bit of every colour.
 TEST(ColourConverter, ExifsAdobeRgbConvertsEveryColourAsColordsAdobeRgbProfile) {
-  const Bytes profile = colord("AdobeRGB1998.icc");
   const auto byExif = ColourConverter::forColour({{}, true});
-  const auto byProfile = ColourConverter::forProfile(profile.data(), profile.size());
+  const auto byProfile = ColourConverter::forColour({colord("AdobeRGB1998.icc")});
   ASSERT_TRUE(byExif && byProfile);
   std::vector<uint32_t> colours(1 << 24);
   std::iota(colours.begin(), colours.end(), 0u);
@@ -232,11 +206,8 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
   const Bytes p3 = displayP3(), s = kSrgbCurve;
   auto bTrc = [](const Bytes& curve) { return p3With(5, {{"bTRC", curve}}); };
   auto colourants = [&](const Colourants& xyz) { return matrixProfile(xyz, {s}); };
-  const struct {
-    const char* name;
-    Bytes profile;
-    bool converts;
-  } cases[] = {
+  const std::tuple<const char*, Bytes, bool> cases[] = {
+      // name, profile, whether it converts
       {"sRGB, colord's", colord("sRGB.icc"), false},
       {"sRGB's colourants and curve", colourants(kSrgbColourants), false},
       {"sRGB but green a level off", srgbShiftedAt120(1, 1), false},
@@ -274,10 +245,9 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
       {"only the header", cut(p3, 131), false},
       {"nothing", {}, false},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(ColourConverter::forProfile(c.profile.data(), c.profile.size()) != nullptr,
-              c.converts)
-        << c.name;
+  for (const auto& [name, profile, converts] : cases)
+    EXPECT_EQ(ColourConverter::forProfile(profile.data(), profile.size()) != nullptr, converts)
+        << name;
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "tests/common/picture_files.h"
 
 namespace qm {
@@ -12,27 +10,6 @@ namespace {
 
 using namespace qm::test_files;
 
-// A file in memory that records how much of it was read, and whether a read passed its end.
-class MemoryFile : public ByteSource {
- public:
-  explicit MemoryFile(Bytes bytes) : bytes_(std::move(bytes)) {}
-  uint64_t size() const override { return bytes_.size(); }
-  bool read(uint64_t offset, size_t length, uint8_t* out) override {
-    overreached |= offset > bytes_.size() || length > bytes_.size() - offset;
-    if (overreached) return false;
-    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), length, out);
-    furthest = std::max<uint64_t>(furthest, offset + length);
-    bytesRead += length;
-    return true;
-  }
-  bool overreached = false;
-  uint64_t furthest = 0, bytesRead = 0;
-
- private:
-  Bytes bytes_;
-};
-
-constexpr auto kBmp = PictureFormat::kBmp, kJpeg = PictureFormat::kJpeg, kGif = PictureFormat::kGif;
 constexpr Refusal kUnknown = Refusal::kUnknownFormat, kTruncated = Refusal::kTruncated,
                   kMalformed = Refusal::kMalformed, kEmpty = Refusal::kEmpty,
                   kTooLarge = Refusal::kTooLarge, kTooFewBytes = Refusal::kTooFewBytes,
@@ -70,9 +47,7 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
     return kJpegStart + jpegFrame(width, height, 3, 0xC2) + Bytes(jpegFlatBytes(width, height, 3));
   };
   auto sampled = [](uint8_t factors) {  // horizontal in the high four bits, vertical in the low
-    Bytes frame = jpegFrame(64, 64);
-    frame[11] = factors;
-    return kJpegStart + frame + Bytes(64);
+    return kJpegStart + patched(jpegFrame(64, 64), 11, {factors}) + Bytes(64);
   };
   Bytes comments;  // the most segments walked
   for (int i = 0; i < 4096; ++i) comments.insert(comments.end(), {0xFF, 0xFE, 0, 2});
@@ -191,41 +166,35 @@ TEST(PictureHeader, GoodFilesDeclareTheirSizeAndTruncatedLyingOrOverflowingOnesA
 }
 
 // The decoder gets the screen, a palette, the first image's graphic control and the image: no
-// comment or application block, nothing of later frames.
-TEST(PictureHeader, AGifsFirstFrameIsHandedOnWithAPaletteAndItsGraphicControlAlone) {
+// comment or application block, nothing of later frames, and of the image's data no more than its
+// pixels can use (3n + 3 bytes for n pixels): the sub-blocks up to the one that reaches it, with
+// a terminator of their own. Nothing after what it hands on is read.
+TEST(PictureHeader, AGifsFirstFrameIsHandedOnWithAPaletteItsGraphicControlAndTheDataItCanUse) {
   const Bytes control = gifExtension(0xF9, {4, 0, 0, 0}), image = gifSolid(20, 10, 1);
   const Bytes blocks = gifExtension(0xF9, {4, 9, 9, 9}) + gifExtension(0xFE, Bytes(3000, 'c')) +
                        control + gifExtension(0xFF, Bytes(11, 'n')) + image;
-  Bytes bare = gifFile(20, 10, blocks), expected = cut(bare, 13);
-  bare[10] = 0x70;  // no global colour table, and the image has no local one
-  bare.erase(bare.begin() + 13, bare.begin() + 25);
-  expected[10] = 0xF7;
-  for (int i = 0; i < 256; ++i) expected.insert(expected.end(), 3, uint8_t(i == 1 ? 255 : i));
+  // No global colour table, and the image has no local one: the default palette is added.
+  const Bytes bare = gifFile(20, 10, blocks, false);
+  Bytes palette = patched(cut(bare, 13), 10, {0xF7});
+  for (int i = 0; i < 256; ++i) palette.insert(palette.end(), 3, uint8_t(i == 1 ? 255 : i));
   const Bytes withPalette = gifFile(20, 10, blocks + gifSolid(20, 10, 2));
-  for (const auto& [file, frame] :
-       {std::pair{bare, expected + control + image + Bytes{0x3B}},
-        {withPalette, cut(withPalette, 25) + control + image + Bytes{0x3B}}}) {
+  Bytes ones;  // sub-blocks of one byte each
+  for (int i = 0; i < 1000; ++i) ones = ones + Bytes{1, uint8_t(i)};
+  const Bytes wordy = gifFile(2, 2, cut(gifImage(2, 2, {}), 11) + ones + Bytes{0});
+  const size_t used = 25 + 11 + 15 * 2;  // 2 x 2 pixels: 15 bytes, one a block
+  const std::tuple<Bytes, Bytes, uint64_t> cases[] = {
+      // a file, its frame, how far it is read
+      {bare, palette + control + image + Bytes{0x3B}, 13 + blocks.size()},
+      {withPalette, cut(withPalette, 25) + control + image + Bytes{0x3B}, 25 + blocks.size()},
+      {wordy, cut(wordy, used) + Bytes{0, 0x3B}, used},
+  };
+  for (const auto& [file, frame, furthest] : cases) {
     MemoryFile source(file);
     const PictureHeader header = readPictureHeader(source);
     ASSERT_TRUE(header.accepted()) << describe(header.refusal);
-    EXPECT_EQ(gifFirstFrame(source, header), frame);
-    EXPECT_EQ(source.furthest, (file[10] & 0x80 ? 25 : 13) + blocks.size()) << "nothing after it";
+    const Bytes handedOn = gifFirstFrame(source, header);
+    EXPECT_EQ(std::tuple(handedOn, source.furthest), std::tuple(frame, furthest));
   }
-}
-
-// Data past what a frame's pixels can use (3n + 3 bytes for n pixels) is neither walked nor
-// handed on: the sub-blocks up to the one that reaches it go, with a terminator of their own.
-TEST(PictureHeader, AGifFramesDataGoesNoFurtherThanItsPixelsCanUse) {
-  Bytes blocks;
-  for (int i = 0; i < 1000; ++i) blocks = blocks + Bytes{1, uint8_t(i)};
-  const Bytes file = gifFile(2, 2, cut(gifImage(2, 2, {}), 11) + blocks + Bytes{0});
-  const size_t reached = 25 + 11 + 15 * 2;  // 2 x 2 pixels: 15 bytes, one a block
-  MemoryFile source(file);
-  const PictureHeader header = readPictureHeader(source);
-  ASSERT_TRUE(header.accepted()) << describe(header.refusal);
-  const Bytes frame = cut(file, reached) + Bytes{0, 0x3B};
-  EXPECT_EQ(gifFirstFrame(source, header), frame);
-  EXPECT_EQ(source.furthest, reached);
 }
 
 TEST(PictureHeader, NoProductOfTheSidesThatWrapsFitsTheMemoryBound) {

@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "tests/common/exif_block.h"
+#include "tests/common/picture_files.h"
 #include "toolkit/exif_orientation.h"
 #include "toolkit/pixel_lanes.h"
 
@@ -13,7 +13,6 @@ namespace qm {
 namespace {
 
 using namespace test_files;
-using test::exifWithOrientation;
 
 int fileOrientation(const Bytes& file) { return jpegOrientation(file.data(), file.size()); }
 
@@ -40,12 +39,6 @@ TEST(ExifOrientation, EveryValueInBothByteOrdersAndEveryShortenedBlockOrFileIsRe
   }
 }
 
-// The block with bytes from at on replaced (offsets as exifWithOrientation gives them).
-Bytes patched(Bytes block, size_t at, std::initializer_list<uint8_t> bytes) {
-  std::copy(bytes.begin(), bytes.end(), block.begin() + at);
-  return block;
-}
-
 TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
   const Bytes sound = exifWithOrientation(6), big = exifWithOrientation(6, true);
   // IFD0 without the orientation links to IFD1 (the thumbnail's, holding one), which links back.
@@ -55,11 +48,7 @@ TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
   auto inFile = [](const Bytes& block) { return jpegHead(jpegSegment(0xE1, block)); };
   const Bytes exif = jpegSegment(0xE1, exifWithOrientation(5));
   const Bytes xmp = jpegSegment(0xE1, {'h', 't', 't', 'p', ':', '/', '/', 0});
-  const struct {
-    const char* name;
-    Bytes file;
-    int orientation;
-  } cases[] = {
+  const std::tuple<const char*, Bytes, int> cases[] = {
       {"half a little-endian byte order", inFile(patched(sound, 6, {'I', 'X'})), kNoOrientation},
       {"half a big-endian byte order", inFile(patched(big, 6, {'M', 'X'})), kNoOrientation},
       {"not TIFF", inFile(patched(sound, 8, {43})), kNoOrientation},
@@ -85,7 +74,8 @@ TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
       {"only fill bytes", Bytes{0xFF, 0xD8, 0xFF, 0xFF}, kNoOrientation},
       {"bytes that are not a marker", jpegHead(Bytes{0x12, 0, 2} + exif), kNoOrientation},
   };
-  for (const auto& c : cases) EXPECT_EQ(fileOrientation(c.file), c.orientation) << c.name;
+  for (const auto& [name, file, orientation] : cases)
+    EXPECT_EQ(fileOrientation(file), orientation) << name;
 }
 
 using Pixels = std::vector<uint32_t>;
@@ -95,53 +85,44 @@ Pixels shrink(const Pixels& source, int sourceWidth, int sourceHeight, int width
   Pixels target(static_cast<size_t>(width) * height, 0xDEADBEEF);
   AreaShrinker shrinker(sourceWidth, sourceHeight, width, height, target.data());
   const int rows = band > 0 ? band : sourceHeight;
-  for (int top = 0; top < sourceHeight; top += rows) {
+  for (int top = 0; top < sourceHeight; top += rows)
     shrinker.addRows(source.data() + static_cast<size_t>(top) * sourceWidth,
                      std::min(rows, sourceHeight - top), static_cast<size_t>(sourceWidth));
-  }
   EXPECT_TRUE(shrinker.done());
   shrinker.addRows(source.data(), 1, static_cast<size_t>(sourceWidth));  // one too many: ignored
   target.resize(static_cast<size_t>(shrinker.width()) * shrinker.height());
   return target;
 }
 
-Pixels greys(std::initializer_list<uint32_t> levels) {
-  Pixels out;
-  for (uint32_t level : levels) out.push_back(level * 0x01010101u);
-  return out;
+Pixels greys(Pixels levels) {
+  for (uint32_t& level : levels) level *= 0x01010101u;
+  return levels;
 }
 
 TEST(TurnPixels, EachOrientationShowsThePictureAsTheExifStandardDescribesIt) {
-  // Stored 3 x 2: a b c above d e f.
+  // Stored 3 x 2: a b c above d e f; each case shows them, row by row, as seen.
   const Pixels stored = {'a', 'b', 'c', 'd', 'e', 'f'};
-  struct Case {
-    int orientation;
-    Pixels shown;  // row by row, as seen
-  } cases[] = {
-      {1, {'a', 'b', 'c', 'd', 'e', 'f'}},  // as stored
-      {2, {'c', 'b', 'a', 'f', 'e', 'd'}},  // 0th row at the top, 0th column at the right
-      {3, {'f', 'e', 'd', 'c', 'b', 'a'}},  // 0th row at the bottom, 0th column at the right
-      {4, {'d', 'e', 'f', 'a', 'b', 'c'}},  // 0th row at the bottom, 0th column at the left
-      {5, {'a', 'd', 'b', 'e', 'c', 'f'}},  // 0th row at the left, 0th column at the top
-      {6, {'d', 'a', 'e', 'b', 'f', 'c'}},  // 0th row at the right, 0th column at the top
-      {7, {'f', 'c', 'e', 'b', 'd', 'a'}},  // 0th row at the right, 0th column at the bottom
-      {8, {'c', 'f', 'b', 'e', 'a', 'd'}},  // 0th row at the left, 0th column at the bottom
-      {0, {'a', 'b', 'c', 'd', 'e', 'f'}},  // no orientation: as stored
-  };
-  for (const Case& c : cases) {
-    Pixels shown(stored.size());
-    turnPixels(stored.data(), 3, 2, c.orientation, shown.data());
-    EXPECT_EQ(shown, c.shown) << "orientation " << c.orientation;
+  for (const auto& [orientation, shown] : {
+           std::pair<int, Pixels>{1, {'a', 'b', 'c', 'd', 'e', 'f'}},  // as stored
+           {2, {'c', 'b', 'a', 'f', 'e', 'd'}},  // 0th row at the top, 0th column at the right
+           {3, {'f', 'e', 'd', 'c', 'b', 'a'}},  // 0th row at the bottom, 0th column at the right
+           {4, {'d', 'e', 'f', 'a', 'b', 'c'}},  // 0th row at the bottom, 0th column at the left
+           {5, {'a', 'd', 'b', 'e', 'c', 'f'}},  // 0th row at the left, 0th column at the top
+           {6, {'d', 'a', 'e', 'b', 'f', 'c'}},  // 0th row at the right, 0th column at the top
+           {7, {'f', 'c', 'e', 'b', 'd', 'a'}},  // 0th row at the right, 0th column at the bottom
+           {8, {'c', 'f', 'b', 'e', 'a', 'd'}},  // 0th row at the left, 0th column at the bottom
+           {0, {'a', 'b', 'c', 'd', 'e', 'f'}},  // no orientation: as stored
+       }) {
+    Pixels got(stored.size());
+    turnPixels(stored.data(), 3, 2, orientation, got.data());
+    EXPECT_EQ(got, shown) << "orientation " << orientation;
   }
 }
 
 TEST(AreaShrinker, EachChannelOfAPixelIsTheMeanOfTheAreaItCoversAndNeverEnlarges) {
   const uint32_t kEven = 0x00C08040;
-  const struct {
-    Pixels source;
-    int sourceWidth, sourceHeight, width, height;
-    Pixels shrunk;
-  } cases[] = {
+  // A source, its width and height, the width and height asked, and what it is shrunk to.
+  const std::tuple<Pixels, int, int, int, int, Pixels> cases[] = {
       {greys({0, 4, 100, 100, 8, 12, 100, 100, 10, 10, 255, 255, 30, 30, 0, 0}), 4, 4, 2, 2,
        greys({6, 100, 20, 128})},
       // The middle pixel is shared half and half: (0 + 90 / 2) / 1.5 = 30.
@@ -155,9 +136,9 @@ TEST(AreaShrinker, EachChannelOfAPixelIsTheMeanOfTheAreaItCoversAndNeverEnlarges
       {Pixels(37 * 41, kEven), 37, 41, 36, 13, Pixels(36 * 13, kEven)},
       {Pixels(5 * 5, kEven), 5, 5, 5, 1, Pixels(5, kEven)},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(shrink(c.source, c.sourceWidth, c.sourceHeight, c.width, c.height), c.shrunk)
-        << c.sourceWidth << "x" << c.sourceHeight << " to " << c.width << "x" << c.height;
+  for (const auto& [source, sourceWidth, sourceHeight, width, height, shrunk] : cases)
+    EXPECT_EQ(shrink(source, sourceWidth, sourceHeight, width, height), shrunk)
+        << sourceWidth << "x" << sourceHeight << " to " << width << "x" << height;
 }
 
 // Each target pixel straight from its definition: the source pixels' overlaps with it, measured
@@ -185,22 +166,21 @@ Pixels areaMeans(const Pixels& source, int sourceWidth, int sourceHeight, int wi
 
 TEST(AreaShrinker, EveryPixelIsTheRoundedMeanOfItsAreaAtAnyRatioInBandsOfAnyHeight) {
   std::mt19937 random(11);
-  const struct {
-    int sourceWidth, sourceHeight, width, height;
-  } sizes[] = {
+  // A source's width and height, and those it is shrunk to.
+  const std::tuple<int, int, int, int> sizes[] = {
       {123, 97, 40, 31}, {97, 123, 31, 40}, {60, 40, 59, 39},
       {250, 7, 3, 2},    {9, 700, 2, 1},  // more rows to a target row than 16-bit lanes hold
       {641, 1, 640, 1},  {1, 5, 1, 2},      {301, 200, 7, 5},
   };
-  for (const auto& s : sizes) {
-    Pixels source(size_t(s.sourceWidth) * s.sourceHeight);
+  for (const auto& [sourceWidth, sourceHeight, width, height] : sizes) {
+    Pixels source(size_t(sourceWidth) * sourceHeight);
     // Mostly white where many rows meet, so that a lane holding too many would overflow.
-    const uint32_t white = s.sourceHeight > 256 ? 63 : 1;
+    const uint32_t white = sourceHeight > 256 ? 63 : 1;
     for (uint32_t& pixel : source) pixel = random() | (random() & white ? 0xFFFFFFFF : 0);
-    const Pixels means = areaMeans(source, s.sourceWidth, s.sourceHeight, s.width, s.height);
+    const Pixels means = areaMeans(source, sourceWidth, sourceHeight, width, height);
     for (int band : {1, 2, 3, 13, 96, 0})
-      EXPECT_EQ(shrink(source, s.sourceWidth, s.sourceHeight, s.width, s.height, band), means)
-          << s.sourceWidth << "x" << s.sourceHeight << " to " << s.width << "x" << s.height
+      EXPECT_EQ(shrink(source, sourceWidth, sourceHeight, width, height, band), means)
+          << sourceWidth << "x" << sourceHeight << " to " << width << "x" << height
           << " in bands of " << band;
   }
 }

@@ -1,6 +1,4 @@
 // Pictures decoded by WIC: sizes, failures, palettes, Exif orientation, decoded ahead, a bomb.
-#include "tests/common/exif_block.h"
-#include "tests/common/icc_profile.h"
 #include "tests/common/picture_files.h"
 #include "tests/win/helpers.h"
 
@@ -30,10 +28,7 @@ using Quadrants = std::array<COLORREF, 4>;  // top left, top right, bottom left,
 
 // An 8-bit BMP of 8 x 2 pixels: index 1 red, 2 green (a palette entry is blue, green, red, 0).
 Bytes indexedBmp(const Bytes& indices) {
-  Bytes palette(1024, 0);
-  palette[4 + 2] = 200;
-  palette[8 + 1] = 180;
-  return bmpFile(bmpInfo(8, 2, 8), palette, indices);
+  return bmpFile(bmpInfo(8, 2, 8), patched(Bytes(1024), 4, {0, 0, 200, 0, 0, 180}), indices);
 }
 
 class Pictures : public ::testing::Test {
@@ -98,9 +93,8 @@ TEST_F(Pictures, AGifShowsItsFirstFrameAndAnEightBitBmpStandsTheRightWayUp) {
   EXPECT_EQ(himetric(*gif), himetric(40, 30));
   EXPECT_EQ(drawn(*gif, {0, 0, 40, 30}).pixel(20, 15), RGB(255, 0, 0));
   // Neither a global nor a local palette, and a long comment: index 1 of the default is white.
-  Bytes bare = gifFile(30, 20, gifExtension(0xFE, Bytes(1 << 20, 'c')) + gifSolid(30, 20, 1));
-  bare[10] = 0;
-  bare.erase(bare.begin() + 13, bare.begin() + 25);
+  const Bytes bare =
+      gifFile(30, 20, gifExtension(0xFE, Bytes(1 << 20, 'c')) + gifSolid(30, 20, 1), false);
   const Canvas grey = drawn(*loader_.load(write(L"bare.gif", bare)), {0, 0, 30, 20});
   EXPECT_EQ(grey.pixel(15, 10), RGB(255, 255, 255));
 
@@ -112,63 +106,49 @@ TEST_F(Pictures, AGifShowsItsFirstFrameAndAnEightBitBmpStandsTheRightWayUp) {
 }
 
 // Either byte order, sides kept or swapped, shrunk by the decoder or by GDI: whole and upright.
-TEST_F(Pictures, LargePhotosStandAsTheirExifOrientationSaysAndShrinkWhole) {
+// Tagged ones show as Little CMS converts their stored quarters to sRGB:
+//   printf '%s\n' '220 0 0' '0 200 0' '0 0 230' '255 255 255' |
+//     transicc -t1 -s -n -i PROFILE -o '*sRGB'
+// (Adobe RGB: colord's AdobeRGB1998.icc). A profile that is sRGB leaves them as stored.
+TEST_F(Pictures, LargePhotosStandAsTheirExifSaysShowInSrgbAndShrinkWhole) {
   const Bytes jpeg = readFile(sourcePath("tests/data/quadrants 3000x1500.jpg"));
-  // Orientation 0: no Exif block, and decoded at its natural size to be drawn. Sizes as shown.
-  const std::tuple<uint8_t, bool, int, int, Quadrants> cases[] = {
-      {0, false, 3000, 1500, {kRed, kGreen, kBlue, kWhite}},
-      {3, false, 3000, 1500, {kWhite, kBlue, kGreen, kRed}},  // turned half round
-      {7, true, 1500, 3000, {kWhite, kGreen, kBlue, kRed}},   // mirrored along the other diagonal
+  auto exif = [](const Bytes& block) { return jpegSegment(0xE1, block); };
+  const std::vector<Bytes> p3 = iccChunks(displayP3(), 2);
+  Colourants swapped = kSrgbColourants;
+  std::swap_ranges(swapped.begin(), swapped.begin() + 3, swapped.begin() + 3);
+  // Without segments it is decoded at its natural size and shrunk as it is drawn.
+  const struct {
+    Bytes segments;
+    Quadrants shown;
+    bool onItsSide = false;  // shown 1500 x 3000
+  } cases[] = {
+      {{}, {kRed, kGreen, kBlue, kWhite}},
+      {exif(exifWithOrientation(3)), {kWhite, kBlue, kGreen, kRed}},  // turned half round
+      // Mirrored along the other diagonal, in big-endian Exif.
+      {exif(exifWithOrientation(7, true)), {kWhite, kGreen, kBlue, kRed}, true},
+      // Display P3 in two chunks, second first; red and green swapped; Adobe RGB by Exif; sRGB.
+      {p3[1] + p3[0], {RGB(241, 0, 0), RGB(0, 204, 0), RGB(0, 0, 240), kWhite}},
+      {iccChunk(1, 1, matrixProfile(swapped, {kSrgbCurve})),
+       {RGB(1, 220, 0), RGB(200, 0, 0), RGB(0, 0, 230), kWhite}},
+      {exif(exifColourSpace(0xFFFF, "R03")),
+       {RGB(255, 0, 0), RGB(0, 201, 0), RGB(0, 0, 235), kWhite}},
+      {iccChunk(1, 1, matrixProfile(kSrgbColourants, {kSrgbCurve})), {kRed, kGreen, kBlue, kWhite}},
   };
-  for (const auto& [orientation, bigEndian, width, height, shown] : cases) {
-    SCOPED_TRACE(static_cast<int>(orientation));
-    const std::string path =
-        write(L"photo.jpg",
-              orientation ? test::withApp1(jpeg, test::exifWithOrientation(orientation, bigEndian))
-                          : jpeg);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    const int width = c.onItsSide ? 1500 : 3000, height = c.onItsSide ? 3000 : 1500;
     Extent asked{};
-    PictureRef picture = loader_.load(path, [&asked, shrink = orientation != 0](Extent natural) {
-      asked = natural;
-      return shrink ? Extent{natural.width / 10, natural.height / 10} : natural;
-    });
+    PictureRef picture =
+        loader_.load(write(L"photo.jpg", withSegments(jpeg, {c.segments})),
+                     [&asked, shrink = !c.segments.empty()](Extent natural) {
+                       asked = natural;
+                       return shrink ? Extent{natural.width / 10, natural.height / 10} : natural;
+                     });
     EXPECT_EQ(std::tuple(himetric(*picture), std::lround(asked.width), std::lround(asked.height)),
               std::tuple(himetric(width, height), std::lround(width * twipsPerPixel()),
                          std::lround(height * twipsPerPixel())));
     for (int draw = 0; draw < 2; ++draw)
-      expectQuadrants(*picture, {20, 20, 20 + width / 10, 20 + height / 10}, shown);
-  }
-}
-
-// Tagged photos show as Little CMS converts their stored quarters to sRGB:
-//   printf '%s\n' '220 0 0' '0 200 0' '0 0 230' '255 255 255' |
-//     transicc -t1 -s -n -i PROFILE -o '*sRGB'
-// (Adobe RGB: colord's AdobeRGB1998.icc). A profile that is sRGB leaves them as stored.
-TEST_F(Pictures, TaggedPhotosShowTheirColoursConvertedToSrgb) {
-  const Bytes jpeg = readFile(sourcePath("tests/data/quadrants 3000x1500.jpg"));
-  const std::vector<Bytes> p3 = iccChunks(displayP3(), 2);
-  Colourants swapped = kSrgbColourants;
-  std::swap_ranges(swapped.begin(), swapped.begin() + 3, swapped.begin() + 3);
-  const struct {
-    Bytes segments;
-    Quadrants shown;
-  } cases[] = {
-      // Display P3 in two chunks, the second first; red and green swapped; Adobe RGB by its Exif;
-      // sRGB.
-      {p3[1] + p3[0], {RGB(241, 0, 0), RGB(0, 204, 0), RGB(0, 0, 240), kWhite}},
-      {iccChunks(matrixProfile(swapped, {kSrgbCurve}), 1)[0],
-       {RGB(1, 220, 0), RGB(200, 0, 0), RGB(0, 0, 230), kWhite}},
-      {jpegSegment(0xE1, test::exifColourSpace(0xFFFF, "R03")),
-       {RGB(255, 0, 0), RGB(0, 201, 0), RGB(0, 0, 235), kWhite}},
-      {iccChunks(matrixProfile(kSrgbColourants, {kSrgbCurve}), 1)[0],
-       {kRed, kGreen, kBlue, kWhite}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(&c - cases);
-    PictureRef picture =
-        loader_.load(write(L"tagged.jpg", withSegments(jpeg, {c.segments})), [](Extent natural) {
-          return Extent{natural.width / 10, natural.height / 10};
-        });
-    expectQuadrants(*picture, {20, 20, 320, 170}, c.shown);
+      expectQuadrants(*picture, {20, 20, 20 + width / 10, 20 + height / 10}, c.shown);
   }
 }
 
