@@ -211,6 +211,7 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
       {"sRGB, colord's", colord("sRGB.icc"), false},
       {"sRGB's colourants and curve", colourants(kSrgbColourants), false},
       {"sRGB but green a level off", srgbShiftedAt120(1, 1), false},
+      {"sRGB but blue a level off the other way", srgbShiftedAt120(2, -1), false},
       {"sRGB but red two levels off", srgbShiftedAt120(0, 2), true},
       {"sRGB but green two levels off the other way", srgbShiftedAt120(1, -2), true},
       {"sRGB but blue two levels off", srgbShiftedAt120(2, 2), true},
