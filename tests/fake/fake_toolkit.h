@@ -1,22 +1,16 @@
 #pragma once
-// An in-memory toolkit recording what the logic did to it, and the program run on it.
+// An in-memory toolkit recording what the logic did to it.
 #include <cctype>
 #include <deque>
-#include <functional>
 #include <map>
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "app/slide.h"
-#include "settings/setting_dialog.h"
 #include "tests/error_of.h"
-#include "toolkit/failure.h"
 #include "toolkit/file_names.h"
 #include "toolkit/timer_rule.h"
 #include "toolkit/toolkit.h"
 
-namespace qm::fake {
+namespace qm {
 
 class FakeApplication : public Application {
  public:
@@ -226,22 +220,20 @@ struct FakePictureLoader : PictureLoader {
   std::vector<DrawnSize> preparedSizes;
 };
 
-struct FakeResourceReader : ResourceReader {
+// The executable's sound resources and the platform's sound call.
+struct FakeSound : ResourceReader, SoundOutput {
   std::vector<uint8_t> read(const char* type, int16_t id) override {
-    auto found = sounds.find(id);
-    if (std::string(type) != "ATM_SOUND" || found == sounds.end())
+    auto found = resources.find(id);
+    if (std::string(type) != "ATM_SOUND" || found == resources.end())
       throw Failure(ErrorCode::kResourceNotFound);
     return found->second;
   }
-  std::map<int16_t, std::vector<uint8_t>> sounds;  // "ATM_SOUND" resources by id
-};
-
-struct FakeSoundOutput : SoundOutput {
   bool play(const uint8_t* image, uint32_t flags) override {
     if (bindingFails) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");
     requests.push_back({image, flags});
     return !refuses;
   }
+  std::map<int16_t, std::vector<uint8_t>> resources;  // "ATM_SOUND" resources by id
   bool bindingFails = false, refuses = false;
   std::vector<std::pair<const uint8_t*, uint32_t>> requests;  // image, flags
 };
@@ -253,8 +245,8 @@ class FakeToolkit : public Toolkit {
   Screen& screen() override { return display; }
   SettingsStore& settings() override { return store; }
   PictureLoader& pictures() override { return loader; }
-  ResourceReader& resources() override { return resourceReader; }
-  SoundOutput& sound() override { return soundOutput; }
+  ResourceReader& resources() override { return sounds; }
+  SoundOutput& sound() override { return sounds; }
   std::unique_ptr<Window> createShowWindow() override {
     return kept(lastWindow, application, display);
   }
@@ -299,8 +291,7 @@ class FakeToolkit : public Toolkit {
   FakeScreen display;
   FakeSettingsStore store;
   FakePictureLoader loader;
-  FakeResourceReader resourceReader;
-  FakeSoundOutput soundOutput;
+  FakeSound sounds;
   // The executable's own folder, which is also the current directory, exists.
   FakeFolders folders{{"C:\\Saver", {}}};
 
@@ -315,44 +306,6 @@ class FakeToolkit : public Toolkit {
     last = made.get();
     return made;
   }
-};
-
-}  // namespace qm::fake
-
-namespace qm {
-
-// True when the program ended inside the event.
-inline bool ends(const std::function<void()>& event) {
-  try {
-    event();
-  } catch (const ProgramEnded&) {
-    return true;
-  }
-  return false;
-}
-
-// The program as Windows runs it; each call is true when the program ended in it.
-struct Program {
-  bool start(const std::string& arguments) {
-    tk.application.arguments = arguments;
-    slide = std::make_unique<Slide>(tk, [this] {
-      setting = std::make_unique<Setting>(tk);
-      setting->show();
-    });
-    return ends([this] { startProgram(tk, *slide); });
-  }
-  // An action of the user or the system, delivered through the dispatcher as the loop does.
-  bool user(const std::function<void()>& action) {
-    return ends([&] { dispatchEvent(tk.application, action); });
-  }
-  // One tick of Timer1 (0) or Timer2 (1) as the loop delivers it.
-  bool tick(int timer) {
-    return ends([&] { static_cast<TimerRule&>(timer ? slide->timer2() : slide->timer1()).tick(); });
-  }
-
-  fake::FakeToolkit tk;
-  std::unique_ptr<Slide> slide;
-  std::unique_ptr<Setting> setting;
 };
 
 }  // namespace qm

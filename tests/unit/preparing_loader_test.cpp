@@ -40,7 +40,7 @@ struct FileLoader : PictureLoader {
     if (!files->identities.count(path)) throw Failure(ErrorCode::kFileNotFound, path);
     if (path == kBad) throw Failure(ErrorCode::kInvalidPicture, path);
     if (drawnSize) drawnSize({6000, 4000});
-    return std::make_shared<fake::FakePictureLoader::FakePicture>(0, 0);
+    return std::make_shared<FakePictureLoader::FakePicture>(0, 0);
   }
   std::shared_ptr<Files> files;
   bool worker;

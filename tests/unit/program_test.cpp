@@ -1,16 +1,56 @@
-// The program as Windows runs it: start-up, the picture step and its sound, the greeting banner
-// and the settings dialog.
+// The program as Windows runs it on the fake toolkit: start-up, the picture step and its sound,
+// the greeting banner and the settings dialog; then the rules every toolkit shares (dispatcher,
+// timer, file-list names and order, text to number).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
+#include "app/slide.h"
 #include "banner/banner.h"
+#include "settings/setting_dialog.h"
 #include "show/step_runner.h"
-#include "sound/sound.h"
 #include "tests/fake/fake_toolkit.h"
+#include "toolkit/convert.h"
+#include "toolkit/int16.h"
 
 namespace qm {
 namespace {
+
+// True when the program ended inside the event.
+bool ends(const std::function<void()>& event) {
+  try {
+    event();
+  } catch (const ProgramEnded&) {
+    return true;
+  }
+  return false;
+}
+
+// The program as Windows runs it; each call is true when the program ended in it.
+struct Program {
+  bool start(const std::string& arguments) {
+    tk.application.arguments = arguments;
+    slide = std::make_unique<Slide>(tk, [this] {
+      setting = std::make_unique<Setting>(tk);
+      setting->show();
+    });
+    return ends([this] { startProgram(tk, *slide); });
+  }
+  // An action of the user or the system, delivered through the dispatcher as the loop does.
+  bool user(const std::function<void()>& action) {
+    return ends([&] { dispatchEvent(tk.application, action); });
+  }
+  // One tick of Timer1 (0) or Timer2 (1) as the loop delivers it.
+  bool tick(int timer) {
+    return ends([&] { static_cast<TimerRule&>(timer ? slide->timer2() : slide->timer1()).tick(); });
+  }
+
+  FakeToolkit tk;
+  std::unique_ptr<Slide> slide;
+  std::unique_ptr<Setting> setting;
+};
 
 class Run : public ::testing::Test, public Program {
  protected:
@@ -26,7 +66,7 @@ class Run : public ::testing::Test, public Program {
       tk.loader.pictures["C:\\Saver\\" + f.name] = {himetric(f.width), himetric(f.height)};
       if (!f.width) tk.loader.failures["C:\\Saver\\" + f.name] = ErrorCode::kInvalidPicture;
     }
-    tk.resourceReader.sounds[7] = std::vector<uint8_t>(3128, 0x80);
+    tk.sounds.resources[7] = std::vector<uint8_t>(3128, 0x80);
     EXPECT_FALSE(start("/s"));
   }
   static int32_t himetric(int pixels) { return std::lround(pixels * 2540.0 / 96); }
@@ -39,7 +79,7 @@ class Run : public ::testing::Test, public Program {
     while (ticks-- > 0) EXPECT_FALSE(tick(0));
     return tk.loader.loads;
   }
-  const fake::FakeWindow::Drawing& onlyDrawing() {
+  const FakeWindow::Drawing& onlyDrawing() {
     EXPECT_EQ(tk.lastWindow->drawn.size(), 1u);
     return tk.lastWindow->drawn.at(0);
   }
@@ -160,7 +200,7 @@ using PictureStep = Run;
 TEST_F(PictureStep, FilesShowInNaturalOrderEachWithSoundSevenAndWrap) {
   startShow({{"b.jpg"}, {"a.gif"}, {"c.bmp"}});
   EXPECT_EQ(loadsAfter(5), paths({"a.gif", "b.jpg", "c.bmp", "a.gif", "b.jpg"}));
-  EXPECT_EQ(tk.soundOutput.requests.size(), 5u);
+  EXPECT_EQ(tk.sounds.requests.size(), 5u);
   // Activation and each step ask for the entry the next step loads, so it is decoded ahead.
   EXPECT_EQ(tk.loader.prepared, paths({"a.gif", "b.jpg", "c.bmp", "a.gif", "b.jpg", "c.bmp"}));
 }
@@ -169,9 +209,9 @@ TEST_F(PictureStep, ABadFileIsSkippedStatementByStatementAndCostsOneTick) {
   startShow({{"0.jpg", 0}, {"1.jpg", 640, 400}, {"2.jpg", 0}, {"3.jpg"}});
   const int clears = tk.lastWindow->clears;
   ASSERT_FALSE(tick(0));  // nothing loaded yet: the sound and the clear, nothing drawn
-  EXPECT_EQ(std::tuple(tk.soundOutput.requests.size(), tk.lastWindow->clears,
-                       tk.lastWindow->drawn.size()),
-            std::tuple(1u, clears + 1, 0u));
+  EXPECT_EQ(
+      std::tuple(tk.sounds.requests.size(), tk.lastWindow->clears, tk.lastWindow->drawn.size()),
+      std::tuple(1u, clears + 1, 0u));
   ASSERT_FALSE(tick(0));
   const Picture* first = onlyDrawing().picture;
   ASSERT_FALSE(tick(0));  // the previous picture again
@@ -193,7 +233,7 @@ TEST_F(PictureStep, MissingFolderShowsItsMessageAndEndsBeforeTheSound) {
             std::vector<std::string>{"No Directory Exists!|48|The directory path does not exist! "
                                      "Create a directory with graphics first."});
   EXPECT_EQ(tk.application.cursorAtBoxes, std::vector<int>{0}) << "OK cannot be aimed at";
-  EXPECT_EQ(tk.soundOutput.requests.size(), 1u);
+  EXPECT_EQ(tk.sounds.requests.size(), 1u);
 }
 
 // Also the activation's re-listing, which keeps the index.
@@ -210,8 +250,7 @@ TEST_F(PictureStep, KeyPressDuringTheSoundEndsBeforeThePictureIsDrawn) {
   startShow({{"1.jpg"}});
   tk.application.post([this] { tk.lastWindow->events.keyPress('x'); });
   EXPECT_TRUE(tick(0));
-  EXPECT_EQ(std::tuple(tk.soundOutput.requests.size(), tk.lastWindow->drawn.size()),
-            std::tuple(1u, 0u));
+  EXPECT_EQ(std::tuple(tk.sounds.requests.size(), tk.lastWindow->drawn.size()), std::tuple(1u, 0u));
 }
 
 // No condition of the step fails today; the rule holds for the next one written.
@@ -224,9 +263,9 @@ TEST(StepRunner, AConditionThatFailsCountsAsTrue) {
 
 // Neither failure is 76, which the picture step takes for a missing folder.
 TEST(PlaySound, HandsOnItsOwnBufferKeepsThePlayingImageAndFailsInOrder) {
-  fake::FakeToolkit tk;
+  FakeToolkit tk;
   const std::vector<uint8_t> seven(3128, 0x80), five(452, 0x7F);
-  tk.resourceReader.sounds = {{7, seven}, {5, five}};
+  tk.sounds.resources = {{7, seven}, {5, five}};
   Module1 module(tk);
   auto play = [&](int16_t id) {  // its failure, and the buffer it leaves (none before the first)
     const int error = errorOf([&] { module.PlayResourceSound(id); });
@@ -237,17 +276,16 @@ TEST(PlaySound, HandsOnItsOwnBufferKeepsThePlayingImageAndFailsInOrder) {
   EXPECT_EQ(play(8), std::tuple(missing, std::nullopt));
   EXPECT_EQ(play(7), std::tuple(0, seven));
   const uint8_t* playing = module.soundBuffer()->data();
-  EXPECT_EQ(tk.soundOutput.requests,
-            (std::vector<std::pair<const uint8_t*, uint32_t>>{{playing, 23u}}));
-  tk.soundOutput.refuses = true;  // sound 7 still playing: the platform may still read it
+  EXPECT_EQ(tk.sounds.requests, (std::vector<std::pair<const uint8_t*, uint32_t>>{{playing, 23u}}));
+  tk.sounds.refuses = true;  // sound 7 still playing: the platform may still read it
   EXPECT_EQ(play(5), std::tuple(0, five));
   EXPECT_EQ(tk.application.doEventsCalls, 2) << "a refused sound yields too";
   EXPECT_EQ(std::tuple(module.playingImage()->data(), *module.playingImage()),
             std::tuple(playing, seven));
   // A missing sound fails before the buffer changes, a failed binding after it.
   EXPECT_EQ(play(8), std::tuple(missing, five));
-  EXPECT_EQ(tk.soundOutput.requests.size(), 2u);
-  tk.soundOutput.bindingFails = true;
+  EXPECT_EQ(tk.sounds.requests.size(), 2u);
+  tk.sounds.bindingFails = true;
   EXPECT_EQ(play(7), std::tuple(unbound, seven));
 }
 
@@ -391,6 +429,106 @@ TEST_F(SettingDialog, CancelAndCloseWriteNothingAndEnd) {
   ASSERT_FALSE(other.start("/c"));
   EXPECT_TRUE(other.user([&] { other.setting->dialog().unload(); }));  // closed by the user
   EXPECT_TRUE(other.tk.store.writes.empty());
+}
+
+std::string repeated(const std::string& text, int times) {
+  return times > 0 ? text + repeated(text, times - 1) : "";
+}
+
+TEST(Dispatcher, ReportsWhatAHandlerThrowsThenEndsAndRunsNoFurtherEvent) {
+  const struct {
+    std::function<void()> handler;
+    std::string report;
+  } cases[] = {
+      {[] { throw Failure(ErrorCode::kPathNotFound); }, "Error 76: Path not found"},
+      {[] { addInt16(INT16_MAX, 1); }, "Error 6: Overflow"},
+      {[] { throw std::bad_alloc(); }, "Error 7: Out of memory"},
+      {[] { throw std::runtime_error("disk gone"); }, "Error 5: disk gone"},
+      {[] { throw 3; }, "Error 5: Invalid procedure call"},
+      // A long path gives way in the middle, never inside a character, and is broken into lines
+      // of 64 characters, so the box fits a screen.
+      {[] { throw Failure(ErrorCode::kInvalidPicture, repeated("a", 200)); },
+       "Error 481: Invalid picture: " + repeated(repeated("a", 64) + "\n", 3) + repeated("a", 8)},
+      {[] { throw Failure(ErrorCode::kFileNotFound, "C:\\" + std::string(300, 'x') + "\\e.jpg"); },
+       "Error 53: File not found: C:\\" + repeated("x", 61) + "\n" + repeated("x", 34) + "..." +
+           repeated("x", 27) + "\n" + repeated("x", 64) + "\n" + repeated("x", 2) + "\\e.jpg"},
+      {[] { throw Failure(ErrorCode::kFileNotFound, "a b " + repeated("\xC3\xA9", 150)); },
+       "Error 53: File not found: a b " + repeated("\xC3\xA9", 47) + "..." +
+           repeated("\xC3\xA9", 14) + "\n" + repeated("\xC3\xA9", 35)},
+  };
+  for (const auto& c : cases) {
+    FakeApplication app;
+    const bool ended = ends([&] { dispatchEvent(app, c.handler); });
+    bool handled = false;  // say a timer ticking under the report
+    dispatchEvent(app, [&handled] { handled = true; });
+    EXPECT_EQ(
+        std::tuple(ended, app.messageBoxes, handled),
+        std::tuple(true, std::vector<std::string>{"Quillmoor Screen Saver|48|" + c.report}, false));
+  }
+}
+
+TEST(Timer, TicksOnlyWhileEnabledAtANonZeroIntervalAndNeverInsideItsOwnTick) {
+  FakeApplication app;
+  TimerRule timer(app);
+  int ticks = 0;
+  bool nested = true;
+  timer.setTick([&] {
+    if (++ticks == 1) nested = timer.tick();  // as a nested message pump would deliver it
+  });
+  EXPECT_FALSE(timer.tick()) << "created disabled at Interval 0";
+  timer.setEnabled(true);
+  EXPECT_FALSE(timer.tick()) << "Interval 0";
+  timer.setInterval(0x7FFFFFFF);
+  EXPECT_TRUE(timer.tick());
+  EXPECT_FALSE(nested);
+  timer.setEnabled(false);
+  EXPECT_FALSE(timer.tick());
+  EXPECT_EQ(errorOf([&] { timer.setInterval(-1); }), 380);
+  EXPECT_EQ(timer.interval(), 0x7FFFFFFF);
+}
+
+TEST(Pattern, LongNameAgainstEachWildcardIgnoringCase) {
+  for (const char* name : {"a.jpg", "A.JPG", "photo.Bmp", "x.gif", ".gif", "a.b.jpg"})
+    EXPECT_TRUE(matchesPattern(name, "*.bmp;*.jpg;*.gif")) << name;
+  for (const char* name : {"a.jpgx", "a.jpeg", "a.wmf", "ajpg", "a.jpg.txt", ""})
+    EXPECT_FALSE(matchesPattern(name, "*.bmp;*.jpg;*.gif")) << name;
+  EXPECT_TRUE(matchesPattern("a.jpg", "*.jpg*")) << "a star at the end matches nothing too";
+  EXPECT_FALSE(matchesPattern("b.jpg", "a*"));
+}
+
+TEST(NaturalOrder, DigitRunsCompareAsNumbersCaseIsIgnoredAndTheFirst32767Stay) {
+  std::vector<std::string> names = {"img10.jpg", "IMG2.jpg",   "img1.jpg", "b.gif",
+                                    "A.bmp",     "img02b.jpg", "img2a.jpg"};
+  std::mt19937 random(7);
+  for (int round = 0; round < 5; ++round) {
+    std::shuffle(names.begin(), names.end(), random);
+    orderForList(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"A.bmp", "b.gif", "img1.jpg", "IMG2.jpg",
+                                               "img2a.jpg", "img02b.jpg", "img10.jpg"}));
+  }
+  EXPECT_TRUE(naturalLess("a99999999999999999999.jpg", "a100000000000000000000.jpg"));
+  EXPECT_FALSE(naturalLess("a100000000000000000000.jpg", "a99999999999999999999.jpg"));
+  EXPECT_TRUE(naturalLess("B.gif", "b.gif")) << "equal but for case: a total order still";
+  EXPECT_TRUE(naturalLess("b", "B1")) << "the shorter first, whatever the case";
+  names.clear();
+  for (int i = 40000; i > 0; --i) names.push_back("p" + std::to_string(i) + ".jpg");
+  orderForList(names);
+  ASSERT_EQ(names.size(), 32767u);
+  EXPECT_EQ(names.back(), "p32767.jpg");
+}
+
+TEST(ToInt32, DecimalsWithBlanksSignAndHalfToEvenElseTypeMismatchOrOverflow) {
+  const std::pair<const char*, int32_t> values[] = {
+      {" 8 ", 8},     {"-3", -3},  {"+7", 7},  {"2.5", 2}, {"3.5", 4}, {"-2.5", -2},
+      {"2.50001", 3}, {"2.50", 2}, {"2.6", 3}, {"0.4", 0}, {".5", 0},  {"5.", 5},
+  };
+  EXPECT_EQ(toInt32("2147483647"), INT32_MAX);
+  EXPECT_EQ(toInt32("-2147483648"), INT32_MIN);
+  for (const auto& [text, value] : values) EXPECT_EQ(toInt32(text), value) << text;
+  for (const char* text : {"abc", "", "  ", "-", "1 2", "8s", "1e3", "0x10", "--1", ".", "2.5x"})
+    EXPECT_EQ(errorOf([&] { toInt32(text); }), 13) << text;
+  for (const char* text : {"2147483648", "-2147483649", "2147483647.5", "99999999999999999999"})
+    EXPECT_EQ(errorOf([&] { toInt32(text); }), 6) << text;
 }
 
 }  // namespace
