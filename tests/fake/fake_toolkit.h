@@ -12,8 +12,8 @@
 
 namespace qm {
 
-class FakeApplication : public Application {
- public:
+// The process's services, and the screen it shows on at 96 DPI: 15 twips to the pixel.
+struct FakeApplication : Application, Screen {
   std::string title() const override { return "Quillmoor Screen Saver"; }
   std::string exeDirectory() const override { return "C:\\Saver"; }
   bool previousInstance() const override { return anotherCopyRuns; }
@@ -22,7 +22,7 @@ class FakeApplication : public Application {
   void doEvents() override {
     ++doEventsCalls;
     std::deque<std::function<void()>> now;
-    now.swap(pending_);
+    now.swap(pending);
     for (auto& event : now) dispatchEvent(*this, event);
   }
   [[noreturn]] void end() override { throw ProgramEnded{}; }
@@ -32,24 +32,17 @@ class FakeApplication : public Application {
     messageBoxes.push_back(title + "|" + std::to_string(style) + "|" + text);
     cursorAtBoxes.push_back(cursorCounter);
   }
-  void post(std::function<void()> event) { pending_.push_back(std::move(event)); }
+  float width() const override { return static_cast<float>(widthPixels) * 15; }
+  float height() const override { return static_cast<float>(heightPixels) * 15; }
 
   bool anotherCopyRuns = false;
   std::string arguments;
   int hour = 9;
   int cursorCounter = 0;  // ShowCursor's display counter, 0 = visible
   int doEventsCalls = 0;
-  std::vector<std::string> messageBoxes;  // "title|style|text"
-  std::vector<int> cursorAtBoxes;         // the display counter as each box came up
-
- private:
-  std::deque<std::function<void()>> pending_;
-};
-
-// 96 DPI: 15 twips to the pixel.
-struct FakeScreen : Screen {
-  float width() const override { return static_cast<float>(widthPixels) * 15; }
-  float height() const override { return static_cast<float>(heightPixels) * 15; }
+  std::vector<std::string> messageBoxes;      // "title|style|text"
+  std::vector<int> cursorAtBoxes;             // the display counter as each box came up
+  std::deque<std::function<void()>> pending;  // events posted, run at the next yield
   int widthPixels = 1024, heightPixels = 768;
 };
 
@@ -73,8 +66,7 @@ struct FakeShowable : Base {
 };
 
 struct FakeWindow : FakeShowable<Window, WindowEvents> {
-  FakeWindow(FakeApplication& application, FakeScreen& display)
-      : FakeShowable(application), screen(display) {}
+  using FakeShowable::FakeShowable;
   void hide() override { visible = false; }
   void clear() override {
     ++clears;
@@ -85,13 +77,12 @@ struct FakeWindow : FakeShowable<Window, WindowEvents> {
   }
   int32_t backColor() const override { return backColour; }
   void setBackColor(int32_t colour) override { backColour = colour; }
-  float scaleWidth() const override { return screen.width(); }
-  float scaleHeight() const override { return screen.height(); }
+  float scaleWidth() const override { return app.width(); }
+  float scaleHeight() const override { return app.height(); }
   struct Drawing {
     const Picture* picture;
     float x, y, w, h;
   };
-  FakeScreen& screen;
   int clears = 0;
   int32_t backColour = 0;
   std::vector<Drawing> drawn;
@@ -242,14 +233,12 @@ struct FakeSound : ResourceReader, SoundOutput {
 class FakeToolkit : public Toolkit {
  public:
   Application& app() override { return application; }
-  Screen& screen() override { return display; }
+  Screen& screen() override { return application; }
   SettingsStore& settings() override { return store; }
   PictureLoader& pictures() override { return loader; }
   ResourceReader& resources() override { return sounds; }
   SoundOutput& sound() override { return sounds; }
-  std::unique_ptr<Window> createShowWindow() override {
-    return kept(lastWindow, application, display);
-  }
+  std::unique_ptr<Window> createShowWindow() override { return kept(lastWindow, application); }
   std::unique_ptr<Timer> createTimer(Window&) override {
     return std::make_unique<TimerRule>(application);
   }
@@ -288,7 +277,6 @@ class FakeToolkit : public Toolkit {
   }
 
   FakeApplication application;
-  FakeScreen display;
   FakeSettingsStore store;
   FakePictureLoader loader;
   FakeSound sounds;
