@@ -83,10 +83,6 @@ class Run : public ::testing::Test, public Program {
     }
     return widths;
   }
-  const FakeWindow::Drawing& onlyDrawing() {
-    EXPECT_EQ(tk.lastWindow->drawn.size(), 1u);
-    return tk.lastWindow->drawn.at(0);
-  }
   // The banner's labels: shown, caption, left and top.
   using LabelState = std::tuple<bool, std::string, float, float>;
   std::vector<LabelState> labels() {
@@ -105,13 +101,12 @@ class WithRows : public Fixture, public ::testing::WithParamInterface<Row> {};
 
 enum Mode { kShow, kConfigure, kEnd };
 // The command line, whether another copy runs, and the mode chosen.
-using ModeRow = std::tuple<const char*, bool, Mode>;
-const ModeRow kModes[] = {{"/s", false, kShow},         {"/S 123", false, kShow},
-                          {"/p", false, kEnd},          {"/P77", false, kEnd},
-                          {"/c:77", false, kConfigure}, {"-s", false, kConfigure},
-                          {"", false, kConfigure},      {"/", false, kConfigure},
-                          {"/s", true, kEnd},           {"/c", true, kEnd}};
-using ModeSelection = WithRows<Run, ModeRow>;
+using ModeSelection = WithRows<Run, std::tuple<const char*, bool, Mode>>;
+const ModeSelection::ParamType kModes[] = {{"/s", false, kShow},         {"/S 123", false, kShow},
+                                           {"/p", false, kEnd},          {"/P77", false, kEnd},
+                                           {"/c:77", false, kConfigure}, {"-s", false, kConfigure},
+                                           {"", false, kConfigure},      {"/", false, kConfigure},
+                                           {"/s", true, kEnd},           {"/c", true, kEnd}};
 
 // Behind the dialog the hidden show window's slide timer never ticks: its Interval stays 0.
 TEST_P(ModeSelection, FirstTwoCharactersInAnyCaseChooseOnceNoOtherCopyRuns) {
@@ -161,9 +156,7 @@ TEST_P(ShowSetUp, BackgroundFolderAndSlideIntervalFromTheSettingsElseAReportBefo
 }
 INSTANTIATE_TEST_SUITE_P(Settings, ShowSetUp, ::testing::ValuesIn(kStored));
 
-using ShowExits = Run;
-
-TEST_F(ShowExits, TheSixthMouseMoveUnloadsAndShowsTheCursor) {
+TEST_F(Run, TheSixthMouseMoveUnloadsAndShowsTheCursor) {
   ASSERT_FALSE(start("/s"));
   std::vector<bool> ended;
   for (int i = 0; i < 6; ++i) ended.push_back(user(tk.lastWindow->events.mouseMove));
@@ -173,21 +166,21 @@ TEST_F(ShowExits, TheSixthMouseMoveUnloadsAndShowsTheCursor) {
 
 // The picture's size in pixels, then where and at what size it is drawn, in twips, on a 1024 x 768
 // screen (15360 x 11520).
-using Geometry = std::tuple<int, int, long, long, long, long>;
-const Geometry kGeometries[] = {
+using Fitting = WithRows<Run, std::tuple<int, int, long, long, long, long>>;
+const Fitting::ParamType kGeometries[] = {
     {2048, 1000, 0, 2010, 15360, 7500},       // landscape twice as wide
     {600, 1536, 5430, 0, 4500, 11520},        // portrait taller
     {1100, 1100, -570, -2490, 16500, 16500},  // square wider than the screen, never scaled
     {1000, 900, 180, -990, 15000, 13500},     // landscape only too tall is not shrunk
     {1024, 768, 0, 0, 15360, 11520}};         // exactly the screen
-using Fitting = WithRows<Run, Geometry>;
 
 // Drawn, told to the load, and asked for ahead for the screen of its step: one size.
 TEST_P(Fitting, ShrinksByTheLongerSideOnlyCentresAndTellsTheLoaderTheDrawnSizeAhead) {
   const auto& [width, height, x, y, w, h] = GetParam();
   startShow({{"a.jpg", width, height}});
   ASSERT_FALSE(tick(0));
-  const auto& drawn = onlyDrawing();
+  ASSERT_EQ(tk.lastWindow->drawn.size(), 1u);
+  const auto& drawn = tk.lastWindow->drawn[0];
   std::vector<Extent> got{{drawn.x, drawn.y}, {drawn.w, drawn.h}};  // where, then each size
   got.insert(got.end(), tk.loader.drawnSizes.begin(), tk.loader.drawnSizes.end());
   tk.application.widthPixels = 800;
@@ -199,22 +192,19 @@ TEST_P(Fitting, ShrinksByTheLongerSideOnlyCentresAndTellsTheLoaderTheDrawnSizeAh
 }
 INSTANTIATE_TEST_SUITE_P(Pictures, Fitting, ::testing::ValuesIn(kGeometries));
 
-using PictureStep = Run;
-
-TEST_F(PictureStep, FilesShowInNaturalOrderEachWithSoundSevenAndWrap) {
+TEST_F(Run, PictureStepFilesShowInNaturalOrderAndWrap) {
   startShow({{"b.jpg"}, {"a.gif"}, {"c.bmp"}});
   ticks(5);
   EXPECT_EQ(tk.loader.loads, paths({"a.gif", "b.jpg", "c.bmp", "a.gif", "b.jpg"}));
-  EXPECT_EQ(tk.sounds.requests.size(), 5u);
   // Activation and each step ask for the entry the next step loads, so it is decoded ahead.
   EXPECT_EQ(tk.loader.prepared, paths({"a.gif", "b.jpg", "c.bmp", "a.gif", "b.jpg", "c.bmp"}));
 }
 
-TEST_F(PictureStep, ABadFileIsSkippedStatementByStatementAndCostsOneTick) {
+TEST_F(Run, PictureStepABadFileIsSkippedStatementByStatementAndCostsOneTick) {
   startShow({{"0.jpg", 0}, {"1.jpg", 640, 400}, {"2.jpg", 0}, {"3.jpg"}});
   const int clears = tk.lastWindow->clears;
   // Nothing loaded yet at the first tick, the previous picture again at the third; every tick
-  // plays the sound and clears.
+  // plays sound 7 (the one resource there is) and clears.
   EXPECT_EQ(ticks(4), (std::vector<long>{0, 640, 640, 10}));
   EXPECT_EQ(std::tuple(tk.sounds.requests.size(), tk.lastWindow->clears),
             std::tuple(4u, clears + 4));
@@ -223,7 +213,7 @@ TEST_F(PictureStep, ABadFileIsSkippedStatementByStatementAndCostsOneTick) {
   EXPECT_TRUE(tk.application.messageBoxes.empty());
 }
 
-TEST_F(PictureStep, MissingFolderShowsItsMessageAndEndsBeforeTheSound) {
+TEST_F(Run, PictureStepMissingFolderShowsItsMessageAndEndsBeforeTheSound) {
   startShow({{"1.jpg"}});
   tk.loader.failures["C:\\Saver\\1.jpg"] = ErrorCode::kPathNotFound;  // folder removed
   ASSERT_TRUE(tick(0));
@@ -235,18 +225,17 @@ TEST_F(PictureStep, MissingFolderShowsItsMessageAndEndsBeforeTheSound) {
 }
 
 // Also the activation's re-listing, which keeps the index.
-TEST_F(PictureStep, IndexPastTheEndOfAShrunkListWrapsToTheFirst) {
-  startShow({{"p0.jpg"}, {"p1.jpg"}, {"p2.jpg"}, {"p3.jpg"}, {"p4.jpg"}, {"p5.jpg"}});
+TEST_F(Run, PictureStepIndexPastTheEndOfAShrunkListWrapsToTheFirst) {
+  startShow({{"0.jpg"}, {"1.jpg"}, {"2.jpg"}, {"3.jpg"}, {"4.jpg"}, {"5.jpg"}});
   ticks(5);
   tk.folders["C:\\Saver"].resize(3);
   ASSERT_FALSE(user(tk.lastWindow->events.activate));
   // Index 5 kept: past the end, an empty entry.
   ticks(2);
-  EXPECT_EQ(tk.loader.loads,
-            paths({"p0.jpg", "p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "", "p0.jpg"}));
+  EXPECT_EQ(tk.loader.loads, paths({"0.jpg", "1.jpg", "2.jpg", "3.jpg", "4.jpg", "", "0.jpg"}));
 }
 
-TEST_F(PictureStep, KeyPressDuringTheSoundEndsBeforeThePictureIsDrawn) {
+TEST_F(Run, PictureStepKeyPressDuringTheSoundEndsBeforeThePictureIsDrawn) {
   startShow({{"1.jpg"}});
   tk.application.pending.push_back([this] { tk.lastWindow->events.keyPress('x'); });
   EXPECT_TRUE(tick(0));
@@ -296,11 +285,9 @@ const std::tuple<int, const char*, const char*> kGreetings[] = {
     {12, "It's lunch time , enjoy your Meal!!", nullptr},
     {17, "It's about to go back , work hard everday !!!!", "Hurray , times to go back !!"}};
 
-using Banner = Run;
-
 // A tick moves all three 20 twips on from where they were created (-90, 1650, 7680), shown or
 // not, then yields; other hours hide and freeze them; the captions a greeting does not set stay.
-TEST_F(Banner, GreetingHoursShowTheirLinesMoveAllThreeAndYieldOtherHoursHideAndFreezeThem) {
+TEST_F(Run, BannerGreetingHoursShowTheirLinesMoveAllThreeAndYieldOtherHoursHideAndFreezeThem) {
   ASSERT_FALSE(start("/s"));
   float moved = 0;
   for (const auto& [hour, line1, line2] : kGreetings) {
@@ -333,7 +320,7 @@ TEST_F(Banner, GreetingHoursShowTheirLinesMoveAllThreeAndYieldOtherHoursHideAndF
                                      {false, std::get<2>(kGreetings[3]), 7680 + 100, 5100}}));
 }
 
-TEST_F(Banner, RightEdgeAndBottomAreReadAtEachTickAndOnlyBeyondTheEdgeSendsALineBack) {
+TEST_F(Run, BannerRightEdgeAndBottomAreReadAtEachTickAndOnlyBeyondTheEdgeSendsALineBack) {
   tk.application.hour = 8;
   ASSERT_FALSE(start("/s"));
   const float width = slide->window().scaleWidth();
@@ -357,9 +344,7 @@ class SettingDialog : public Run {
     tk.folders["C:\\Other kinds"] = {"song.mp3", "shot.png"};
     tk.folders["C:\\Metafile"] = {"drawing.wmf"};
     tk.folders["D:\\"] = {"root.jpg"};
-    tk.store.write("file", "settings", "time", "30");
-    tk.store.write("file", "settings", "background", "16777215");
-    tk.store.writes.clear();
+    tk.store.values = {{"file/settings/time", "30"}, {"file/settings/background", "16777215"}};
     ASSERT_FALSE(start("/c"));
   }
   // Clicks Command1 (0, "Change Path") or Command2 (1, "Cancel"); true when the program ended.
@@ -371,12 +356,11 @@ class SettingDialog : public Run {
 // A drive chosen ("D:") or a folder opened in the lists ("" for neither); the time typed into
 // Text2, written as typed ("" for none, which writes its "8"); the check box; the path then
 // written, where a drive's root keeps its one separator.
-using Choice = std::tuple<const char*, const char*, int, const char*>;
-const Choice kChoices[] = {{"", "", 0, "C:\\Saver\\"},
-                           {"C:\\Pictures", " 12x", 1, "C:\\Pictures\\"},
-                           {"D:", "", 0, "D:\\"},
-                           {"C:\\Metafile", "", 0, "C:\\Metafile\\"}};
-using ChangePath = WithRows<SettingDialog, Choice>;
+using ChangePath = WithRows<SettingDialog, std::tuple<const char*, const char*, int, const char*>>;
+const ChangePath::ParamType kChoices[] = {{"", "", 0, "C:\\Saver\\"},
+                                          {"C:\\Pictures", " 12x", 1, "C:\\Pictures\\"},
+                                          {"D:", "", 0, "D:\\"},
+                                          {"C:\\Metafile", "", 0, "C:\\Metafile\\"}};
 
 TEST_P(ChangePath, WritesFolderTimeAndBackgroundInOrderThenEnds) {
   const auto& [where, time, check, path] = GetParam();
@@ -497,14 +481,14 @@ TEST(Pattern, LongNameAgainstEachWildcardIgnoringCase) {
 }
 
 TEST(NaturalOrder, DigitRunsCompareAsNumbersCaseIsIgnoredAndTheFirst32767Stay) {
-  std::vector<std::string> names = {"img10.jpg", "IMG2.jpg",   "img1.jpg", "b.gif",
-                                    "A.bmp",     "img02b.jpg", "img2a.jpg"};
+  const std::vector<std::string> ordered = {"A.bmp",     "b.gif",      "img1.jpg", "IMG2.jpg",
+                                            "img2a.jpg", "img02b.jpg", "img10.jpg"};
+  std::vector<std::string> names = ordered;
   std::mt19937 random(7);
   for (int round = 0; round < 5; ++round) {
     std::shuffle(names.begin(), names.end(), random);
     orderForList(names);
-    EXPECT_EQ(names, (std::vector<std::string>{"A.bmp", "b.gif", "img1.jpg", "IMG2.jpg",
-                                               "img2a.jpg", "img02b.jpg", "img10.jpg"}));
+    EXPECT_EQ(names, ordered);
   }
   EXPECT_TRUE(naturalLess("a99999999999999999999.jpg", "a100000000000000000000.jpg"));
   EXPECT_FALSE(naturalLess("a100000000000000000000.jpg", "a99999999999999999999.jpg"));
