@@ -72,20 +72,16 @@ struct FakeWindow : FakeShowable<Window, WindowEvents> {
     ++clears;
     drawn.clear();
   }
-  void drawPicture(const Picture& picture, float x, float y, float w, float h) override {
-    drawn.push_back({&picture, x, y, w, h});
+  void drawPicture(const Picture&, float x, float y, float w, float h) override {
+    drawn.insert(drawn.end(), {{x, y}, {w, h}});
   }
   int32_t backColor() const override { return backColour; }
   void setBackColor(int32_t colour) override { backColour = colour; }
   float scaleWidth() const override { return app.width(); }
   float scaleHeight() const override { return app.height(); }
-  struct Drawing {
-    const Picture* picture;
-    float x, y, w, h;
-  };
   int clears = 0;
   int32_t backColour = 0;
-  std::vector<Drawing> drawn;
+  std::vector<Extent> drawn;  // where each picture is drawn (x, y), then its size, in twips
 };
 
 struct FakeLabel : Label {
@@ -129,16 +125,14 @@ struct FakeButton : Button {
   std::function<void(int)> clicked;
 };
 
-struct FakeTextBox : TextBox {
-  explicit FakeTextBox(const TextBoxStyle& style) : value(style.text) {}
-  std::string text() const override { return value; }
-  void setText(const std::string& text) override { value = text; }
-  std::string value;
-};
-
-struct FakeCheckBox : CheckBox {
+// A text box or a check box.
+struct FakeField : TextBox, CheckBox {
+  explicit FakeField(std::string start = "") : typed(std::move(start)) {}
+  std::string text() const override { return typed; }
+  void setText(const std::string& text) override { typed = text; }
   int value() const override { return checked; }
   void setValue(int value) override { checked = value; }
+  std::string typed;
   int checked = 0;
 };
 
@@ -270,10 +264,10 @@ class FakeToolkit : public Toolkit {
     return list;
   }
   std::unique_ptr<TextBox> createTextBox(Dialog&, const TextBoxStyle& style) override {
-    return std::make_unique<FakeTextBox>(style);
+    return std::make_unique<FakeField>(style.text);
   }
   std::unique_ptr<CheckBox> createCheckBox(Dialog&, const std::string&, const Place&) override {
-    return std::make_unique<FakeCheckBox>();
+    return std::make_unique<FakeField>();
   }
 
   FakeApplication application;

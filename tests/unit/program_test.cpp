@@ -1,6 +1,5 @@
-// The program as Windows runs it on the fake toolkit: start-up, the picture step and its sound,
-// the greeting banner and the settings dialog; then the rules every toolkit shares (dispatcher,
-// timer, file-list names and order, text to number).
+// The program on the fake toolkit (start-up, the picture step and its sound, the banner, the
+// settings dialog), then the rules every toolkit shares: dispatcher, timer, file lists, numbers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,7 +28,8 @@ bool ends(const std::function<void()>& event) {
 }
 
 // The program as Windows runs it; each call is true when the program ended in it.
-struct Program {
+class Run : public ::testing::Test {
+ protected:
   bool start(const std::string& arguments) {
     tk.application.arguments = arguments;
     slide = std::make_unique<Slide>(tk, [this] {
@@ -50,10 +50,7 @@ struct Program {
   FakeToolkit tk;
   std::unique_ptr<Slide> slide;
   std::unique_ptr<Setting> setting;
-};
 
-class Run : public ::testing::Test, public Program {
- protected:
   // Files in the executable's folder, sizes in pixels at 96 DPI reported in HIMETRIC as the
   // loader does; a file 0 wide is no picture the loader can read. Then the show starts on them.
   struct File {
@@ -79,7 +76,7 @@ class Run : public ::testing::Test, public Program {
     std::vector<long> widths;
     for (const auto& drawn = tk.lastWindow->drawn; count-- > 0;) {
       EXPECT_FALSE(tick(0));
-      widths.push_back(drawn.empty() ? 0 : std::lround(drawn.back().w / 15));
+      widths.push_back(drawn.empty() ? 0 : std::lround(drawn.back().width / 15));
     }
     return widths;
   }
@@ -90,6 +87,12 @@ class Run : public ::testing::Test, public Program {
     for (const Label* l : {&slide->label1(0), &slide->label1(1), &slide->label1(2)})
       all.push_back({l->visible(), l->caption(), l->left(), l->top()});
     return all;
+  }
+  // The labels after a tick of the banner timer at the hour.
+  std::vector<LabelState> bannerAt(int hour) {
+    tk.application.hour = hour;
+    EXPECT_FALSE(tick(1));
+    return labels();
   }
   std::vector<float> lefts() {
     return {slide->label1(0).left(), slide->label1(1).left(), slide->label1(2).left()};
@@ -179,9 +182,7 @@ TEST_P(Fitting, ShrinksByTheLongerSideOnlyCentresAndTellsTheLoaderTheDrawnSizeAh
   const auto& [width, height, x, y, w, h] = GetParam();
   startShow({{"a.jpg", width, height}});
   ASSERT_FALSE(tick(0));
-  ASSERT_EQ(tk.lastWindow->drawn.size(), 1u);
-  const auto& drawn = tk.lastWindow->drawn[0];
-  std::vector<Extent> got{{drawn.x, drawn.y}, {drawn.w, drawn.h}};  // where, then each size
+  std::vector<Extent> got = tk.lastWindow->drawn;  // where, then each size
   got.insert(got.end(), tk.loader.drawnSizes.begin(), tk.loader.drawnSizes.end());
   tk.application.widthPixels = 800;
   const Extent natural{himetricToTwips(himetric(width)), himetricToTwips(himetric(height))};
@@ -192,12 +193,18 @@ TEST_P(Fitting, ShrinksByTheLongerSideOnlyCentresAndTellsTheLoaderTheDrawnSizeAh
 }
 INSTANTIATE_TEST_SUITE_P(Pictures, Fitting, ::testing::ValuesIn(kGeometries));
 
-TEST_F(Run, PictureStepFilesShowInNaturalOrderAndWrap) {
-  startShow({{"b.jpg"}, {"a.gif"}, {"c.bmp"}});
+// Activation and each step ask for the entry the next step loads, so it is decoded ahead. The
+// activation's re-listing keeps the index: past the end of a shrunk list it names no file.
+TEST_F(Run, PictureStepFilesShowInNaturalOrderAndWrapAlsoFromPastTheEndOfAShrunkList) {
+  startShow({{"b.jpg"}, {"a.gif"}, {"c.bmp"}, {"e.jpg"}, {"d.bmp"}, {"f.gif"}});
   ticks(5);
-  EXPECT_EQ(tk.loader.loads, paths({"a.gif", "b.jpg", "c.bmp", "a.gif", "b.jpg"}));
-  // Activation and each step ask for the entry the next step loads, so it is decoded ahead.
-  EXPECT_EQ(tk.loader.prepared, paths({"a.gif", "b.jpg", "c.bmp", "a.gif", "b.jpg", "c.bmp"}));
+  tk.folders["C:\\Saver"].resize(3);  // a, b and c stay
+  ASSERT_FALSE(user(tk.lastWindow->events.activate));
+  ticks(5);
+  EXPECT_EQ(tk.loader.loads, paths({"a.gif", "b.jpg", "c.bmp", "d.bmp", "e.jpg", "", "a.gif",
+                                    "b.jpg", "c.bmp", "a.gif"}));
+  EXPECT_EQ(tk.loader.prepared, paths({"a.gif", "b.jpg", "c.bmp", "d.bmp", "e.jpg", "f.gif", "",
+                                       "a.gif", "b.jpg", "c.bmp", "a.gif", "b.jpg"}));
 }
 
 TEST_F(Run, PictureStepABadFileIsSkippedStatementByStatementAndCostsOneTick) {
@@ -224,17 +231,6 @@ TEST_F(Run, PictureStepMissingFolderShowsItsMessageAndEndsBeforeTheSound) {
   EXPECT_TRUE(tk.sounds.requests.empty());
 }
 
-// Also the activation's re-listing, which keeps the index.
-TEST_F(Run, PictureStepIndexPastTheEndOfAShrunkListWrapsToTheFirst) {
-  startShow({{"0.jpg"}, {"1.jpg"}, {"2.jpg"}, {"3.jpg"}, {"4.jpg"}, {"5.jpg"}});
-  ticks(5);
-  tk.folders["C:\\Saver"].resize(3);
-  ASSERT_FALSE(user(tk.lastWindow->events.activate));
-  // Index 5 kept: past the end, an empty entry.
-  ticks(2);
-  EXPECT_EQ(tk.loader.loads, paths({"0.jpg", "1.jpg", "2.jpg", "3.jpg", "4.jpg", "", "0.jpg"}));
-}
-
 TEST_F(Run, PictureStepKeyPressDuringTheSoundEndsBeforeThePictureIsDrawn) {
   startShow({{"1.jpg"}});
   tk.application.pending.push_back([this] { tk.lastWindow->events.keyPress('x'); });
@@ -251,8 +247,7 @@ TEST(StepRunner, AConditionThatFailsCountsAsTrue) {
 }
 
 // Neither failure is 76, which the picture step takes for a missing folder.
-TEST(PlaySound, HandsOnItsOwnBufferKeepsThePlayingImageAndFailsInOrder) {
-  FakeToolkit tk;
+TEST_F(Run, PlaySoundHandsOnItsOwnBufferKeepsThePlayingImageAndFailsInOrder) {
   const std::vector<uint8_t> seven(3128, 0x80), five(452, 0x7F);
   tk.sounds.resources = {{7, seven}, {5, five}};
   Module1 module(tk);
@@ -291,30 +286,23 @@ TEST_F(Run, BannerGreetingHoursShowTheirLinesMoveAllThreeAndYieldOtherHoursHideA
   ASSERT_FALSE(start("/s"));
   float moved = 0;
   for (const auto& [hour, line1, line2] : kGreetings) {
-    tk.application.hour = hour;
     std::vector<LabelState> seen;
     tk.application.pending.push_back([&] { seen = labels(); });
-    ASSERT_FALSE(tick(1));
     moved += 20;
-    EXPECT_EQ(labels(), (std::vector<LabelState>{
-                            {true, kCreditText, -90 + moved, 10710},
-                            {true, line1, 1650 + moved, 420},
-                            {line2 != nullptr, line2 ? line2 : "Label1", 7680 + moved, 5100}}))
+    EXPECT_EQ(
+        bannerAt(hour),
+        (std::vector<LabelState>{{true, kCreditText, -90 + moved, 10710},
+                                 {true, line1, 1650 + moved, 420},
+                                 {line2 != nullptr, line2 ? line2 : "Label1", 7680 + moved, 5100}}))
         << hour;
     EXPECT_EQ(seen, labels()) << hour;
   }
   std::vector<LabelState> hidden = labels();
   for (auto& label : hidden) std::get<0>(label) = false;
   const int yields = tk.application.doEventsCalls;
-  for (int hour : {0, 7, 9, 11, 13, 16, 18, 23}) {
-    tk.application.hour = hour;
-    ASSERT_FALSE(tick(1));
-    EXPECT_EQ(labels(), hidden) << hour;
-  }
+  for (int hour : {0, 7, 9, 11, 13, 16, 18, 23}) EXPECT_EQ(bannerAt(hour), hidden) << hour;
   EXPECT_EQ(tk.application.doEventsCalls, yields);
-  tk.application.hour = 10;
-  ASSERT_FALSE(tick(1));
-  EXPECT_EQ(labels(),
+  EXPECT_EQ(bannerAt(10),
             (std::vector<LabelState>{{true, kCreditText, -90 + 100, 10710},
                                      {true, std::get<1>(kGreetings[1]), 1650 + 100, 420},
                                      {false, std::get<2>(kGreetings[3]), 7680 + 100, 5100}}));
@@ -405,14 +393,15 @@ TEST_P(NoFolder, ReachesTheDispatcherBeforeAnyWrite) {
 }
 INSTANTIATE_TEST_SUITE_P(Texts, NoFolder, ::testing::Values("", "C:\\Gone"));
 
-TEST_F(SettingDialog, CancelAndCloseWriteNothingAndEnd) {
+TEST_F(SettingDialog, CancelWritesNothingAndEnds) {
   setting->check1().setValue(1);
   EXPECT_TRUE(click(1));
   EXPECT_TRUE(tk.store.writes.empty());
-  Program other;
-  ASSERT_FALSE(other.start("/c"));
-  EXPECT_TRUE(other.user([&] { other.setting->dialog().unload(); }));  // closed by the user
-  EXPECT_TRUE(other.tk.store.writes.empty());
+}
+
+TEST_F(SettingDialog, ClosedByTheUserItWritesNothingAndEnds) {
+  EXPECT_TRUE(user([&] { setting->dialog().unload(); }));
+  EXPECT_TRUE(tk.store.writes.empty());
 }
 
 std::string repeated(const std::string& text, int times) {
@@ -420,10 +409,7 @@ std::string repeated(const std::string& text, int times) {
 }
 
 TEST(Dispatcher, ReportsWhatAHandlerThrowsThenEndsAndRunsNoFurtherEvent) {
-  const struct {
-    std::function<void()> handler;
-    std::string report;
-  } cases[] = {
+  const std::pair<std::function<void()>, std::string> cases[] = {
       {[] { throw Failure(ErrorCode::kPathNotFound); }, "Error 76: Path not found"},
       {[] { addInt16(INT16_MAX, 1); }, "Error 6: Overflow"},
       {[] { throw std::bad_alloc(); }, "Error 7: Out of memory"},
@@ -440,14 +426,14 @@ TEST(Dispatcher, ReportsWhatAHandlerThrowsThenEndsAndRunsNoFurtherEvent) {
        "Error 53: File not found: a b " + repeated("\xC3\xA9", 47) + "..." +
            repeated("\xC3\xA9", 14) + "\n" + repeated("\xC3\xA9", 35)},
   };
-  for (const auto& c : cases) {
+  for (const auto& [handler, report] : cases) {
     FakeApplication app;
-    const bool ended = ends([&] { dispatchEvent(app, c.handler); });
+    const bool ended = ends([&, &handler = handler] { dispatchEvent(app, handler); });
     bool handled = false;  // say a timer ticking under the report
     dispatchEvent(app, [&handled] { handled = true; });
     EXPECT_EQ(
         std::tuple(ended, app.messageBoxes, handled),
-        std::tuple(true, std::vector<std::string>{"Quillmoor Screen Saver|48|" + c.report}, false));
+        std::tuple(true, std::vector<std::string>{"Quillmoor Screen Saver|48|" + report}, false));
   }
 }
 
