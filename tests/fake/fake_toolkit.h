@@ -1,25 +1,19 @@
 #pragma once
-// An in-memory toolkit recording what the logic did to it, and the program run on it.
+// An in-memory toolkit recording what the logic did to it.
 #include <cctype>
 #include <deque>
-#include <functional>
 #include <map>
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "app/slide.h"
-#include "settings/setting_dialog.h"
 #include "tests/error_of.h"
-#include "toolkit/failure.h"
 #include "toolkit/file_names.h"
 #include "toolkit/timer_rule.h"
 #include "toolkit/toolkit.h"
 
-namespace qm::fake {
+namespace qm {
 
-class FakeApplication : public Application {
- public:
+// The process's services, and the screen it shows on at 96 DPI: 15 twips to the pixel.
+struct FakeApplication : Application, Screen {
   std::string title() const override { return "Quillmoor Screen Saver"; }
   std::string exeDirectory() const override { return "C:\\Saver"; }
   bool previousInstance() const override { return anotherCopyRuns; }
@@ -28,7 +22,7 @@ class FakeApplication : public Application {
   void doEvents() override {
     ++doEventsCalls;
     std::deque<std::function<void()>> now;
-    now.swap(pending_);
+    now.swap(pending);
     for (auto& event : now) dispatchEvent(*this, event);
   }
   [[noreturn]] void end() override { throw ProgramEnded{}; }
@@ -38,24 +32,17 @@ class FakeApplication : public Application {
     messageBoxes.push_back(title + "|" + std::to_string(style) + "|" + text);
     cursorAtBoxes.push_back(cursorCounter);
   }
-  void post(std::function<void()> event) { pending_.push_back(std::move(event)); }
+  float width() const override { return static_cast<float>(widthPixels) * 15; }
+  float height() const override { return static_cast<float>(heightPixels) * 15; }
 
   bool anotherCopyRuns = false;
   std::string arguments;
   int hour = 9;
   int cursorCounter = 0;  // ShowCursor's display counter, 0 = visible
   int doEventsCalls = 0;
-  std::vector<std::string> messageBoxes;  // "title|style|text"
-  std::vector<int> cursorAtBoxes;         // the display counter as each box came up
-
- private:
-  std::deque<std::function<void()>> pending_;
-};
-
-// 96 DPI: 15 twips to the pixel.
-struct FakeScreen : Screen {
-  float width() const override { return static_cast<float>(widthPixels) * 15; }
-  float height() const override { return static_cast<float>(heightPixels) * 15; }
+  std::vector<std::string> messageBoxes;      // "title|style|text"
+  std::vector<int> cursorAtBoxes;             // the display counter as each box came up
+  std::deque<std::function<void()>> pending;  // events posted, run at the next yield
   int widthPixels = 1024, heightPixels = 768;
 };
 
@@ -79,28 +66,22 @@ struct FakeShowable : Base {
 };
 
 struct FakeWindow : FakeShowable<Window, WindowEvents> {
-  FakeWindow(FakeApplication& application, FakeScreen& display)
-      : FakeShowable(application), screen(display) {}
+  using FakeShowable::FakeShowable;
   void hide() override { visible = false; }
   void clear() override {
     ++clears;
     drawn.clear();
   }
-  void drawPicture(const Picture& picture, float x, float y, float w, float h) override {
-    drawn.push_back({&picture, x, y, w, h});
+  void drawPicture(const Picture&, float x, float y, float w, float h) override {
+    drawn.insert(drawn.end(), {{x, y}, {w, h}});
   }
   int32_t backColor() const override { return backColour; }
   void setBackColor(int32_t colour) override { backColour = colour; }
-  float scaleWidth() const override { return screen.width(); }
-  float scaleHeight() const override { return screen.height(); }
-  struct Drawing {
-    const Picture* picture;
-    float x, y, w, h;
-  };
-  FakeScreen& screen;
+  float scaleWidth() const override { return app.width(); }
+  float scaleHeight() const override { return app.height(); }
   int clears = 0;
   int32_t backColour = 0;
-  std::vector<Drawing> drawn;
+  std::vector<Extent> drawn;  // where each picture is drawn (x, y), then its size, in twips
 };
 
 struct FakeLabel : Label {
@@ -144,16 +125,14 @@ struct FakeButton : Button {
   std::function<void(int)> clicked;
 };
 
-struct FakeTextBox : TextBox {
-  explicit FakeTextBox(const TextBoxStyle& style) : value(style.text) {}
-  std::string text() const override { return value; }
-  void setText(const std::string& text) override { value = text; }
-  std::string value;
-};
-
-struct FakeCheckBox : CheckBox {
+// A text box or a check box.
+struct FakeField : TextBox, CheckBox {
+  explicit FakeField(std::string start = "") : typed(std::move(start)) {}
+  std::string text() const override { return typed; }
+  void setText(const std::string& text) override { typed = text; }
   int value() const override { return checked; }
   void setValue(int value) override { checked = value; }
+  std::string typed;
   int checked = 0;
 };
 
@@ -226,22 +205,20 @@ struct FakePictureLoader : PictureLoader {
   std::vector<DrawnSize> preparedSizes;
 };
 
-struct FakeResourceReader : ResourceReader {
+// The executable's sound resources and the platform's sound call.
+struct FakeSound : ResourceReader, SoundOutput {
   std::vector<uint8_t> read(const char* type, int16_t id) override {
-    auto found = sounds.find(id);
-    if (std::string(type) != "ATM_SOUND" || found == sounds.end())
+    auto found = resources.find(id);
+    if (std::string(type) != "ATM_SOUND" || found == resources.end())
       throw Failure(ErrorCode::kResourceNotFound);
     return found->second;
   }
-  std::map<int16_t, std::vector<uint8_t>> sounds;  // "ATM_SOUND" resources by id
-};
-
-struct FakeSoundOutput : SoundOutput {
   bool play(const uint8_t* image, uint32_t flags) override {
     if (bindingFails) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");
     requests.push_back({image, flags});
     return !refuses;
   }
+  std::map<int16_t, std::vector<uint8_t>> resources;  // "ATM_SOUND" resources by id
   bool bindingFails = false, refuses = false;
   std::vector<std::pair<const uint8_t*, uint32_t>> requests;  // image, flags
 };
@@ -250,14 +227,12 @@ struct FakeSoundOutput : SoundOutput {
 class FakeToolkit : public Toolkit {
  public:
   Application& app() override { return application; }
-  Screen& screen() override { return display; }
+  Screen& screen() override { return application; }
   SettingsStore& settings() override { return store; }
   PictureLoader& pictures() override { return loader; }
-  ResourceReader& resources() override { return resourceReader; }
-  SoundOutput& sound() override { return soundOutput; }
-  std::unique_ptr<Window> createShowWindow() override {
-    return kept(lastWindow, application, display);
-  }
+  ResourceReader& resources() override { return sounds; }
+  SoundOutput& sound() override { return sounds; }
+  std::unique_ptr<Window> createShowWindow() override { return kept(lastWindow, application); }
   std::unique_ptr<Timer> createTimer(Window&) override {
     return std::make_unique<TimerRule>(application);
   }
@@ -289,18 +264,16 @@ class FakeToolkit : public Toolkit {
     return list;
   }
   std::unique_ptr<TextBox> createTextBox(Dialog&, const TextBoxStyle& style) override {
-    return std::make_unique<FakeTextBox>(style);
+    return std::make_unique<FakeField>(style.text);
   }
   std::unique_ptr<CheckBox> createCheckBox(Dialog&, const std::string&, const Place&) override {
-    return std::make_unique<FakeCheckBox>();
+    return std::make_unique<FakeField>();
   }
 
   FakeApplication application;
-  FakeScreen display;
   FakeSettingsStore store;
   FakePictureLoader loader;
-  FakeResourceReader resourceReader;
-  FakeSoundOutput soundOutput;
+  FakeSound sounds;
   // The executable's own folder, which is also the current directory, exists.
   FakeFolders folders{{"C:\\Saver", {}}};
 
@@ -315,44 +288,6 @@ class FakeToolkit : public Toolkit {
     last = made.get();
     return made;
   }
-};
-
-}  // namespace qm::fake
-
-namespace qm {
-
-// True when the program ended inside the event.
-inline bool ends(const std::function<void()>& event) {
-  try {
-    event();
-  } catch (const ProgramEnded&) {
-    return true;
-  }
-  return false;
-}
-
-// The program as Windows runs it; each call is true when the program ended in it.
-struct Program {
-  bool start(const std::string& arguments) {
-    tk.application.arguments = arguments;
-    slide = std::make_unique<Slide>(tk, [this] {
-      setting = std::make_unique<Setting>(tk);
-      setting->show();
-    });
-    return ends([this] { startProgram(tk, *slide); });
-  }
-  // An action of the user or the system, delivered through the dispatcher as the loop does.
-  bool user(const std::function<void()>& action) {
-    return ends([&] { dispatchEvent(tk.application, action); });
-  }
-  // One tick of Timer1 (0) or Timer2 (1) as the loop delivers it.
-  bool tick(int timer) {
-    return ends([&] { static_cast<TimerRule&>(timer ? slide->timer2() : slide->timer1()).tick(); });
-  }
-
-  fake::FakeToolkit tk;
-  std::unique_ptr<Slide> slide;
-  std::unique_ptr<Setting> setting;
 };
 
 }  // namespace qm

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <map>
 #include <mutex>
 
 #include "tests/fake/fake_toolkit.h"
@@ -20,27 +19,27 @@ const std::string kA = "C:\\p\\a.jpg", kB = "C:\\p\\b.jpg", kBad = "C:\\p\\bad.j
 // The files both threads see: a path without an identity is not found, kBad is no picture.
 // The worker's loads wait at the gate while the test holds it.
 struct Files {
+  std::optional<FileIdentity> identity(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = identities.find(path);
+    return found == identities.end() ? std::nullopt : std::optional(found->second);
+  }
   std::mutex mutex, gate;
   std::map<std::string, FileIdentity> identities{
       {kA, {100, 1, 1, 1, 1}}, {kB, {200, 2, 2, 1, 2}}, {kBad, {3, 3, 3, 1, 3}}};
-  std::atomic<int> workerLoads{0};
-  int directLoads = 0;
+  std::atomic<int> workerLoads{0}, directLoads{0};
 };
 
 // Shares the files, which the worker's loader may outlive the test by a moment.
 struct FileLoader : PictureLoader {
   FileLoader(std::shared_ptr<Files> all, bool isWorker) : files(std::move(all)), worker(isWorker) {}
   PictureRef load(const std::string& path, const DrawnSize& drawnSize) override {
-    if (worker) {
-      ++files->workerLoads;
-      std::lock_guard<std::mutex> pass(files->gate);
-    }
-    std::lock_guard<std::mutex> lock(files->mutex);
-    if (!worker) ++files->directLoads;
-    if (!files->identities.count(path)) throw Failure(ErrorCode::kFileNotFound, path);
+    ++(worker ? files->workerLoads : files->directLoads);
+    if (worker) std::lock_guard<std::mutex> waitWhileTheTestHoldsTheGate(files->gate);
+    if (!files->identity(path)) throw Failure(ErrorCode::kFileNotFound, path);
     if (path == kBad) throw Failure(ErrorCode::kInvalidPicture, path);
     if (drawnSize) drawnSize({6000, 4000});
-    return std::make_shared<fake::FakePictureLoader::FakePicture>(0, 0);
+    return std::make_shared<FakePictureLoader::FakePicture>(0, 0);
   }
   std::shared_ptr<Files> files;
   bool worker;
@@ -85,12 +84,7 @@ class Preparing : public ::testing::Test {
   std::unique_lock<std::mutex> gate_{files_->gate, std::defer_lock};  // left open at the end
   PreparingLoader::Platform platform_{
       [files = files_] { return std::make_unique<FileLoader>(files, true); },
-      [files = files_](const std::string& path) {
-        std::lock_guard<std::mutex> lock(files->mutex);
-        auto found = files->identities.find(path);
-        return found == files->identities.end() ? std::nullopt
-                                                : std::optional<FileIdentity>(found->second);
-      },
+      [files = files_](const std::string& path) { return files->identity(path); },
       {}};  // no pump: a load just waits
   std::unique_ptr<PreparingLoader> loader_;
 };
@@ -101,31 +95,27 @@ TEST_F(Preparing, ThePreparedPictureServesOnlyTheSameFileForTheSameSizeAndFailur
     std::string prepared;
     std::function<void(Files&)> between;  // what happens between prepare and load, if anything
     std::string loaded;
-    float width;  // 0: no drawn size
     const char* by;
-    float preparedWidth = 1000, stretch = 1;
+    DrawnSize drawn = onScreen(1000), preparedDrawn = onScreen(1000);
   } cases[] = {
-      {"nothing changed", kA, {}, kA, 1000, "prepared"},
-      {"file rewritten", kA, [](Files& f) { f.identities[kA].lastWrite = 9; }, kA, 1000, "fresh"},
-      {"copied over, times kept", kA, [](Files& f) { f.identities[kA].changed = 9; }, kA, 1000,
-       "fresh"},
-      {"replaced by another file", kA, [](Files& f) { f.identities[kA].index = 9; }, kA, 1000,
-       "fresh"},
-      {"another entry or folder asked for", kA, {}, kB, 1000, "fresh"},
-      {"screen changed", kA, {}, kA, 800, "fresh"},
-      {"as wide, less high", kA, {}, kA, 1000, "fresh", 1000, 0.5f},
-      {"no drawn size", kA, {}, kA, 0, "prepared", 0},
-      {"prepared for a drawn size, asked for none", kA, {}, kA, 0, "fresh"},
-      {"file gone", kA, [](Files& f) { f.identities.erase(kA); }, kA, 1000, "error 53"},
-      {"no picture", kBad, {}, kBad, 1000, "error 481"},
+      {"nothing changed", kA, {}, kA, "prepared"},
+      {"file rewritten", kA, [](Files& f) { f.identities[kA].lastWrite = 9; }, kA, "fresh"},
+      {"copied over, times kept", kA, [](Files& f) { f.identities[kA].changed = 9; }, kA, "fresh"},
+      {"replaced by another file", kA, [](Files& f) { f.identities[kA].index = 9; }, kA, "fresh"},
+      {"another entry or folder asked for", kA, {}, kB, "fresh"},
+      {"screen changed", kA, {}, kA, "fresh", onScreen(800)},
+      {"as wide, less high", kA, {}, kA, "fresh", onScreen(1000, 0.5f)},
+      {"no drawn size", kA, {}, kA, "prepared", {}, {}},
+      {"prepared for a drawn size, asked for none", kA, {}, kA, "fresh", {}},
+      {"file gone", kA, [](Files& f) { f.identities.erase(kA); }, kA, "error 53"},
+      {"no picture", kBad, {}, kBad, "error 481"},
   };
   for (const auto& c : cases) {
     loader_.reset();
     files_->identities = Files().identities;
-    prepareAndWait(c.prepared, c.preparedWidth ? onScreen(c.preparedWidth) : DrawnSize{});
+    prepareAndWait(c.prepared, c.preparedDrawn);
     if (c.between) c.between(*files_);
-    EXPECT_EQ(loadedBy(c.loaded, c.width ? onScreen(c.width, c.stretch) : DrawnSize{}), c.by)
-        << c.name;
+    EXPECT_EQ(loadedBy(c.loaded, c.drawn), c.by) << c.name;
   }
   // What no file system vouches for is never decoded ahead.
   files_->identities[kB].index = 0;
