@@ -462,8 +462,8 @@ TEST(Pattern, LongNameAgainstEachWildcardIgnoringCase) {
 }
 
 TEST(NaturalOrder, DigitRunsCompareAsNumbersCaseIsIgnoredAndTheFirst32767Stay) {
-  const std::vector<std::string> ordered = {"A.bmp",     "b.gif",      "img1.jpg", "IMG2.jpg",
-                                            "img2a.jpg", "img02b.jpg", "img10.jpg"};
+  const std::vector<std::string> ordered = {"A.bmp",     "b.gif",      "img1.jpg",  "IMG2.jpg",
+                                            "img2a.jpg", "img02b.jpg", "img10.jpg", "imgA.jpg"};
   std::vector<std::string> names = ordered;
   std::mt19937 random(7);
   for (int round = 0; round < 5; ++round) {
