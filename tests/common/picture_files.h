@@ -4,10 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "toolkit/picture_header.h"
 
@@ -24,8 +21,10 @@ inline Bytes le(uint64_t value, int count) {
   for (int i = 0; i < count; ++i) out.push_back(static_cast<uint8_t>(value >> 8 * i));
   return out;
 }
-inline Bytes be16(uint64_t value) { return {static_cast<uint8_t>(value >> 8), uint8_t(value)}; }
-inline Bytes be32(uint64_t value) { return be16(value >> 16) + be16(value & 0xFFFF); }
+inline Bytes be(uint64_t value, int count) {
+  const Bytes reversed = le(value, count);
+  return Bytes(reversed.rbegin(), reversed.rend());
+}
 inline Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 inline Bytes cut(Bytes bytes, size_t length) {
   bytes.resize(length);
@@ -58,10 +57,10 @@ struct MemoryFile : ByteSource {
 
 // ---- JPEG: the judge reads no tables; a flat picture's data is taken as two bits a block.
 inline Bytes jpegSegment(uint8_t marker, const Bytes& payload) {
-  return Bytes{0xFF, marker} + be16(payload.size() + 2) + payload;
+  return Bytes{0xFF, marker} + be(payload.size() + 2, 2) + payload;
 }
 inline Bytes jpegFrame(uint16_t width, uint16_t height, int components = 1, uint8_t code = 0xC0) {
-  return jpegSegment(code, Bytes{8} + be16(height) + be16(width) +
+  return jpegSegment(code, Bytes{8} + be(height, 2) + be(width, 2) +
                                (components == 3 ? Bytes{3, 1, 0x22, 0, 2, 0x11, 0, 3, 0x11, 0}
                                                 : Bytes{1, 1, 0x11, 0}));
 }
@@ -72,14 +71,15 @@ inline size_t jpegFlatBytes(uint64_t width, uint64_t height, int components = 1)
 }
 inline const Bytes kJpegStart{0xFF, 0xD8};
 inline const Bytes kJfif = jpegSegment(0xE0, {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
+inline Bytes jpegScan(int components = 1) {
+  return jpegSegment(
+      0xDA, components == 3 ? Bytes{3, 1, 0, 2, 0, 3, 0, 0, 63, 0} : Bytes{1, 1, 0, 0, 63, 0});
+}
 inline Bytes jpegFile(uint16_t width, uint16_t height, int components = 1,
                       size_t dataBytes = SIZE_MAX) {
   if (dataBytes == SIZE_MAX) dataBytes = jpegFlatBytes(width, height, components);
   return kJpegStart + kJfif + jpegFrame(width, height, components) + jpegSegment(0xC4, Bytes(29)) +
-         jpegSegment(0xE2, {}) +
-         jpegSegment(0xDA, components == 3 ? Bytes{3, 1, 0, 2, 0, 3, 0, 0, 63, 0}
-                                           : Bytes{1, 1, 0, 0, 63, 0}) +
-         Bytes(dataBytes, 0) + Bytes{0xFF, 0xD9};
+         jpegSegment(0xE2, {}) + jpegScan(components) + Bytes(dataBytes, 0) + Bytes{0xFF, 0xD9};
 }
 // jpeg with segments inserted right after its start marker, in their order.
 inline Bytes withSegments(Bytes jpeg, const std::vector<Bytes>& segments) {
@@ -93,14 +93,10 @@ inline Bytes withSegments(Bytes jpeg, const std::vector<Bytes>& segments) {
 // is, 14 its count of entries, 28 the orientation entry (30 type, 32 count, 36 value), 40 the
 // link to the next IFD, 44 the end.
 inline Bytes exifWithOrientation(uint8_t value, bool bigEndian = false) {
-  // clang-format off
-  if (bigEndian) return {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,  0, 2,
-                         1, 15, 0, 2, 0, 0, 0, 4, 0, 0, 0, 0,
-                         1, 18, 0, 3, 0, 0, 0, 1, 0, value, 0, 0,  0, 0, 0, 0};
-  return {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,  2, 0,
-          15, 1, 2, 0, 4, 0, 0, 0, 0, 0, 0, 0,
-          18, 1, 3, 0, 1, 0, 0, 0, value, 0, 0, 0,  0, 0, 0, 0};
-  // clang-format on
+  const auto n = bigEndian ? be : le;
+  return Bytes{'E', 'x', 'i', 'f', 0, 0} + text(bigEndian ? "MM" : "II") + n(42, 2) + n(8, 4) +
+         n(2, 2) + n(0x010F, 2) + n(2, 2) + n(4, 4) + n(0, 4) + n(0x0112, 2) + n(3, 2) + n(1, 4) +
+         n(value, 2) + n(0, 2) + n(0, 4);
 }
 
 // An Exif block saying ColorSpace and the interoperability index: IFD0 at 8 links the Exif IFD
@@ -114,17 +110,17 @@ inline Bytes exifColourSpace(uint16_t colourSpace, const char (&index)[4]) {
 
 // ---- ICC profiles: matrix and curves, or grey.
 inline Bytes s15Fixed16(double value) {
-  return be32(static_cast<uint32_t>(static_cast<int32_t>(std::lround(value * 65536))));
+  return be(static_cast<uint32_t>(static_cast<int32_t>(std::lround(value * 65536))), 4);
 }
 // A 'curv' tag: no entries is the identity, one a gamma in 8.8 fixed point, more a table.
 inline Bytes curv(const std::vector<uint16_t>& table) {
-  Bytes out = text("curv") + be32(0) + be32(table.size());
-  for (uint16_t entry : table) out = out + be16(entry);
+  Bytes out = text("curv") + be(0, 4) + be(table.size(), 4);
+  for (uint16_t entry : table) out = out + be(entry, 2);
   return out;
 }
 // A 'para' tag: parameters g, a, b, c, d, e, f, as many as the kind (0 to 4) takes.
 inline Bytes para(uint16_t kind, const std::vector<double>& parameters) {
-  Bytes out = text("para") + be32(0) + be16(kind) + be16(0);
+  Bytes out = text("para") + be(0, 4) + be(kind, 2) + be(0, 2);
   for (double p : parameters) out = out + s15Fixed16(p);
   return out;
 }
@@ -138,14 +134,14 @@ struct IccTag {
 // its tags' data in their order, each on 4 bytes.
 inline Bytes iccProfile(const std::string& space, const std::vector<IccTag>& tags,
                         uint8_t version = 4) {
-  Bytes table = be32(tags.size()), data;
+  Bytes table = be(tags.size(), 4), data;
   const size_t start = 128 + 4 + 12 * tags.size();
   for (const IccTag& tag : tags) {
-    table = table + text(tag.signature) + be32(start + data.size()) + be32(tag.data.size());
+    table = table + text(tag.signature) + be(start + data.size(), 4) + be(tag.data.size(), 4);
     data = data + tag.data;
     data.resize((data.size() + 3) / 4 * 4, 0);
   }
-  Bytes header = be32(start + data.size()) + text("none") + Bytes{version, 0x20, 0, 0} +
+  Bytes header = be(start + data.size(), 4) + text("none") + Bytes{version, 0x20, 0, 0} +
                  text("mntr") + text(space) + text("XYZ ") + Bytes(12, 0) + text("acsp");
   header.resize(128, 0);
   return header + table + data;
@@ -159,7 +155,7 @@ inline const Colourants kSrgbColourants = {0.4358587, 0.2223801, 0.0139231, 0.38
 inline const Colourants kP3Colourants = {0.515121, 0.241180, -0.001053, 0.291977, 0.692245,
                                          0.041885, 0.157104, 0.066574,  0.784073};
 inline Bytes xyzTag(const double* xyz) {
-  return text("XYZ ") + be32(0) + s15Fixed16(xyz[0]) + s15Fixed16(xyz[1]) + s15Fixed16(xyz[2]);
+  return text("XYZ ") + be(0, 4) + s15Fixed16(xyz[0]) + s15Fixed16(xyz[1]) + s15Fixed16(xyz[2]);
 }
 // A matrix/TRC profile's tags: rXYZ, gXYZ, bXYZ, then rTRC, gTRC, bTRC (one curve: all three).
 inline std::vector<IccTag> matrixTags(const Colourants& xyz, const std::vector<Bytes>& curves) {

@@ -165,7 +165,6 @@ TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
   }
 }
 
-// Cameras that say Adobe RGB in Exif get Adobe RGB's own profile, to the last bit of every colour.
 TEST(ColourConverter, ExifsAdobeRgbConvertsEveryColourAsColordsAdobeRgbProfile) {
   const auto byExif = ColourConverter::forColour({{}, true});
   const auto byProfile = ColourConverter::forColour({colord("AdobeRGB1998.icc")});
@@ -231,12 +230,12 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
       {"CMYK", patched(p3, 16, text("CMYK")), false},
       {"grey without kTRC", patched(p3, 16, text("GRAY")), false},
       {"Lab connection space", patched(p3, 20, text("Lab ")), false},
-      {"declares more bytes than it has", patched(p3, 0, be32(p3.size() + 1)), false},
-      {"declares its bytes less some", patched(p3, 0, be32(p3.size() - 4)), false},
-      {"as many tags as it holds", patched(p3, 128, be32(19)), true},
-      {"more tags than it holds", patched(p3, 128, be32(20)), false},
+      {"declares more bytes than it has", patched(p3, 0, be(p3.size() + 1, 4)), false},
+      {"declares its bytes less some", patched(p3, 0, be(p3.size() - 4, 4)), false},
+      {"as many tags as it holds", patched(p3, 128, be(19, 4)), true},
+      {"more tags than it holds", patched(p3, 128, be(20, 4)), false},
       // Display P3's last tag, bTRC, ends with the profile.
-      {"a tag one past the end", patched(p3, 132 + 60 + 4, be32(p3.size() - 31)), false},
+      {"a tag one past the end", patched(p3, 132 + 60 + 4, be(p3.size() - 31, 4)), false},
       {"colourants in a line", colourants({0.4, 0.2, 0.02, 0.4, 0.2, 0.02, 0.1, 0.1, 0.7}), false},
       {"colourants all but in a plane", colourants({0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.0002}), false},
       {"colourants just out of a plane", colourants({0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.0005}), true},

@@ -7,35 +7,31 @@
 
 #include "tests/common/picture_files.h"
 #include "toolkit/exif_orientation.h"
-#include "toolkit/pixel_lanes.h"
 
 namespace qm {
 namespace {
 
 using namespace test_files;
 
-int fileOrientation(const Bytes& file) { return jpegOrientation(file.data(), file.size()); }
-
 // The head of a JPEG as cameras write it: start, the given segments, the scan's header.
-Bytes jpegHead(const Bytes& segments) {
-  return kJpegStart + segments + jpegSegment(0xDA, {1, 1, 0, 0, 0x3F, 0});
-}
+Bytes jpegHead(const Bytes& segments) { return kJpegStart + segments + jpegScan(); }
 
 TEST(ExifOrientation, EveryValueInBothByteOrdersAndEveryShortenedBlockOrFileIsRefused) {
   for (bool bigEndian : {false, true}) {
     for (uint16_t value = 1; value <= 8; ++value) {
+      SCOPED_TRACE(std::to_string(value) + (bigEndian ? ", big-endian" : ""));
       const Bytes block = exifWithOrientation(value, bigEndian);
-      EXPECT_EQ(exifBlockOrientation(block.data(), block.size()), value) << bigEndian;
-      EXPECT_EQ(fileOrientation(jpegHead(kJfif + jpegSegment(0xE1, block))), value);
+      for (size_t size = 0; size <= block.size(); ++size)
+        EXPECT_EQ(exifBlockOrientation(block.data(), size),
+                  size < block.size() ? kNoOrientation : value)
+            << size;
+      // A file cut inside the Exif segment says nothing; cut after it, it is read whole.
+      const Bytes file = jpegHead(kJfif + jpegSegment(0xE1, block));
+      const size_t exifEnd = 2 + kJfif.size() + block.size() + 4;
+      for (size_t size = 0; size <= file.size(); ++size)
+        EXPECT_EQ(jpegOrientation(file.data(), size), size < exifEnd ? kNoOrientation : value)
+            << size;
     }
-    const Bytes block = exifWithOrientation(6, bigEndian);
-    for (size_t size = 0; size < block.size(); ++size)
-      EXPECT_EQ(exifBlockOrientation(block.data(), size), kNoOrientation) << size;
-    // A file cut inside the Exif segment says nothing; cut after it, it is read whole.
-    const Bytes file = jpegHead(kJfif + jpegSegment(0xE1, block));
-    const size_t exifEnd = 2 + kJfif.size() + block.size() + 4;
-    for (size_t size = 0; size < file.size(); ++size)
-      EXPECT_EQ(jpegOrientation(file.data(), size), size < exifEnd ? kNoOrientation : 6) << size;
   }
 }
 
@@ -75,7 +71,7 @@ TEST(ExifOrientation, MalformedBlocksAndSegmentsWalkedAmissMeanNoOrientation) {
       {"bytes that are not a marker", jpegHead(Bytes{0x12, 0, 2} + exif), kNoOrientation},
   };
   for (const auto& [name, file, orientation] : cases)
-    EXPECT_EQ(fileOrientation(file), orientation) << name;
+    EXPECT_EQ(jpegOrientation(file.data(), file.size()), orientation) << name;
 }
 
 using Pixels = std::vector<uint32_t>;
