@@ -3,7 +3,6 @@
 #include <cctype>
 #include <deque>
 #include <map>
-#include <vector>
 
 #include "tests/error_of.h"
 #include "toolkit/file_names.h"
@@ -125,7 +124,6 @@ struct FakeButton : Button {
   std::function<void(int)> clicked;
 };
 
-// A text box or a check box.
 struct FakeField : TextBox, CheckBox {
   explicit FakeField(std::string start = "") : typed(std::move(start)) {}
   std::string text() const override { return typed; }
@@ -188,8 +186,7 @@ struct FakePictureLoader : PictureLoader {
     if (!pictures.count(path)) throw Failure(ErrorCode::kFileNotFound, path);
     const auto [width, height] = pictures.at(path);
     if (drawnSize)
-      drawnSizes.push_back(drawnSize({himetricToTwips(static_cast<float>(width)),
-                                      himetricToTwips(static_cast<float>(height))}));
+      drawnSizes.push_back(drawnSize({himetricToTwips(width), himetricToTwips(height)}));
     return std::make_shared<FakePicture>(width, height);
   }
   void prepare(const std::string& path, const DrawnSize& drawnSize) override {

@@ -82,11 +82,9 @@ class Run : public ::testing::Test {
   }
   // The banner's labels: shown, caption, left and top.
   using LabelState = std::tuple<bool, std::string, float, float>;
+  static LabelState state(const Label& l) { return {l.visible(), l.caption(), l.left(), l.top()}; }
   std::vector<LabelState> labels() {
-    std::vector<LabelState> all;
-    for (const Label* l : {&slide->label1(0), &slide->label1(1), &slide->label1(2)})
-      all.push_back({l->visible(), l->caption(), l->left(), l->top()});
-    return all;
+    return {state(slide->label1(0)), state(slide->label1(1)), state(slide->label1(2))};
   }
   // The labels after a tick of the banner timer at the hour.
   std::vector<LabelState> bannerAt(int hour) {
