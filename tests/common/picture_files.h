@@ -109,9 +109,7 @@ inline Bytes exifColourSpace(uint16_t colourSpace, const char (&index)[4]) {
 }
 
 // ---- ICC profiles: matrix and curves, or grey.
-inline Bytes s15Fixed16(double value) {
-  return be(static_cast<uint32_t>(static_cast<int32_t>(std::lround(value * 65536))), 4);
-}
+inline Bytes s15Fixed16(double value) { return be(std::lround(value * 65536), 4); }
 // A 'curv' tag: no entries is the identity, one a gamma in 8.8 fixed point, more a table.
 inline Bytes curv(const std::vector<uint16_t>& table) {
   Bytes out = text("curv") + be(0, 4) + be(table.size(), 4);
@@ -126,25 +124,21 @@ inline Bytes para(uint16_t kind, const std::vector<double>& parameters) {
 }
 inline const Bytes kSrgbCurve = para(3, {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045});
 
-struct IccTag {
-  std::string signature;
-  Bytes data;
-};
+using IccTag = std::pair<std::string, Bytes>;  // its signature, its data
 // A profile of a device class 'mntr' in space ("RGB " or "GRAY"), connection space XYZ, with
 // its tags' data in their order, each on 4 bytes.
 inline Bytes iccProfile(const std::string& space, const std::vector<IccTag>& tags,
                         uint8_t version = 4) {
   Bytes table = be(tags.size(), 4), data;
   const size_t start = 128 + 4 + 12 * tags.size();
-  for (const IccTag& tag : tags) {
-    table = table + text(tag.signature) + be(start + data.size(), 4) + be(tag.data.size(), 4);
-    data = data + tag.data;
+  for (const auto& [signature, bytes] : tags) {
+    table = table + text(signature) + be(start + data.size(), 4) + be(bytes.size(), 4);
+    data = data + bytes;
     data.resize((data.size() + 3) / 4 * 4, 0);
   }
-  Bytes header = be(start + data.size(), 4) + text("none") + Bytes{version, 0x20, 0, 0} +
-                 text("mntr") + text(space) + text("XYZ ") + Bytes(12, 0) + text("acsp");
-  header.resize(128, 0);
-  return header + table + data;
+  const Bytes header = be(start + data.size(), 4) + text("none") + Bytes{version, 0x20, 0, 0} +
+                       text("mntr") + text(space) + text("XYZ ") + Bytes(12, 0) + text("acsp");
+  return cut(header, 128) + table + data;
 }
 
 // The colourants of red, green and blue, each as D50 XYZ.
@@ -159,12 +153,9 @@ inline Bytes xyzTag(const double* xyz) {
 }
 // A matrix/TRC profile's tags: rXYZ, gXYZ, bXYZ, then rTRC, gTRC, bTRC (one curve: all three).
 inline std::vector<IccTag> matrixTags(const Colourants& xyz, const std::vector<Bytes>& curves) {
-  std::vector<IccTag> tags;
-  for (size_t i = 0; i < 3; ++i)
-    tags.push_back({std::string(1, "rgb"[i]) + "XYZ", xyzTag(&xyz[3 * i])});
-  for (size_t i = 0; i < 3; ++i)
-    tags.push_back({std::string(1, "rgb"[i]) + "TRC", curves[curves.size() == 1 ? 0 : i]});
-  return tags;
+  auto curve = [&](size_t i) { return curves[curves.size() == 1 ? 0 : i]; };
+  return {{"rXYZ", xyzTag(&xyz[0])}, {"gXYZ", xyzTag(&xyz[3])}, {"bXYZ", xyzTag(&xyz[6])},
+          {"rTRC", curve(0)},        {"gTRC", curve(1)},        {"bTRC", curve(2)}};
 }
 inline Bytes matrixProfile(const Colourants& xyz, const std::vector<Bytes>& curves,
                            uint8_t version = 4) {
@@ -219,8 +210,7 @@ inline Bytes gifSubBlocks(const Bytes& data) {
   Bytes out;
   for (size_t at = 0, length; at < data.size(); at += length) {
     out.push_back(static_cast<uint8_t>(length = std::min<size_t>(255, data.size() - at)));
-    out.insert(out.end(), data.begin() + std::ptrdiff_t(at),
-               data.begin() + std::ptrdiff_t(at + length));
+    out.insert(out.end(), data.data() + at, data.data() + at + length);
   }
   return out + Bytes{0};
 }
@@ -246,10 +236,9 @@ enum : uint32_t { kBmpRgb, kBmpRle8, kBmpRle4, kBmpBitfields };
 inline Bytes bmpInfo(int32_t width, int32_t height, uint16_t bitCount, uint32_t compression = 0,
                      uint32_t size = 40) {
   const int sizeBytes = size == 12 ? 2 : 4;
-  Bytes out = le(size, 4) + le(uint32_t(width), sizeBytes) + le(uint32_t(height), sizeBytes) +
-              le(1, 2) + le(bitCount, 2) + le(compression, 4);
-  out.resize(size, 0);
-  return out;
+  return cut(le(size, 4) + le(width, sizeBytes) + le(height, sizeBytes) + le(1, 2) +
+                 le(bitCount, 2) + le(compression, 4),
+             size);
 }
 inline Bytes bmpFile(const Bytes& info, const Bytes& palette, const Bytes& pixels) {
   const size_t offset = 14 + info.size() + palette.size();
