@@ -20,9 +20,7 @@ struct FakeApplication : Application, Screen {
   // Runs only what is pending now; events posted by these run at the next yield.
   void doEvents() override {
     ++doEventsCalls;
-    std::deque<std::function<void()>> now;
-    now.swap(pending);
-    for (auto& event : now) dispatchEvent(*this, event);
+    for (const auto& event : std::exchange(pending, {})) dispatchEvent(*this, event);
   }
   [[noreturn]] void end() override { throw ProgramEnded{}; }
   int localHour() const override { return hour; }
