@@ -206,7 +206,6 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
   auto bTrc = [](const Bytes& curve) { return p3With(5, {{"bTRC", curve}}); };
   auto colourants = [&](const Colourants& xyz) { return matrixProfile(xyz, {s}); };
   const std::tuple<const char*, Bytes, bool> cases[] = {
-      // name, profile, whether it converts
       {"sRGB, colord's", colord("sRGB.icc"), false},
       {"sRGB's colourants and curve", colourants(kSrgbColourants), false},
       {"sRGB but green a level off", srgbShiftedAt120(1, 1), false},
