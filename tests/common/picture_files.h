@@ -66,8 +66,7 @@ inline Bytes jpegFrame(uint16_t width, uint16_t height, int components = 1, uint
 }
 inline size_t jpegFlatBytes(uint64_t width, uint64_t height, int components = 1) {
   const uint64_t side = components == 3 ? 16 : 8, blocks = components == 3 ? 6 : 1;
-  return static_cast<size_t>(
-      ((width + side - 1) / side * ((height + side - 1) / side) * blocks * 2 + 7) / 8);
+  return ((width + side - 1) / side * ((height + side - 1) / side) * blocks * 2 + 7) / 8;
 }
 inline const Bytes kJpegStart{0xFF, 0xD8};
 inline const Bytes kJfif = jpegSegment(0xE0, {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
