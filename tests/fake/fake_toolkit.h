@@ -102,9 +102,8 @@ struct FakeFileList : FolderFileList {
   FakeFileList(const FakeFolders& all, std::string pattern)
       : FolderFileList(std::move(pattern)), folders(all) {}
   bool readFolder(const std::string& folder, std::vector<std::string>& names) const override {
-    auto found = folders.find(folder);
-    if (found != folders.end()) names = found->second;
-    return found != folders.end();
+    if (folders.count(folder)) names = folders.at(folder);
+    return folders.count(folder) > 0;
   }
   const FakeFolders& folders;
 };
@@ -203,10 +202,9 @@ struct FakePictureLoader : PictureLoader {
 // The executable's sound resources and the platform's sound call.
 struct FakeSound : ResourceReader, SoundOutput {
   std::vector<uint8_t> read(const char* type, int16_t id) override {
-    auto found = resources.find(id);
-    if (std::string(type) != "ATM_SOUND" || found == resources.end())
+    if (std::string(type) != "ATM_SOUND" || !resources.count(id))
       throw Failure(ErrorCode::kResourceNotFound);
-    return found->second;
+    return resources.at(id);
   }
   bool play(const uint8_t* image, uint32_t flags) override {
     if (bindingFails) throw Failure(ErrorCode::kCannotBindCall, "sndPlaySoundA");
