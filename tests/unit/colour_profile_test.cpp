@@ -57,8 +57,7 @@ TEST(EmbeddedColour, IsAJpegsChunksAllOrNoneABmpsProfileWhereItSaysAndExifsAdobe
       {"after markers that stand alone and an empty segment",
        in({Bytes{0xFF, 0xD0, 0xFF, 0xD7, 0xFF, 0x01, 0xFF, 0xE0, 0, 2}, one}), profile},
       {"an empty last chunk ending the file",
-       kJpegStart + iccChunk(1, 2, {1, 2}) + iccChunk(2, 2, {}),
-       {1, 2}},
+       kJpegStart + iccChunk(1, 2, {1, 2}) + iccChunk(2, 2, {}), Bytes{1, 2}},
       {"the 4096th segment", in({cut(empties, 4095 * 4), one}), profile},
       {"the 4097th segment", in({empties, one}), {}},
       {"none", jpegFile(8, 8), {}},
@@ -97,8 +96,10 @@ Bytes colord(const std::string& name) {
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-// Pixels of the given levels (red, green, blue each) converted; the top byte is kept.
-std::vector<int> converted(const ColourConverter& converter, std::vector<int> levels) {
+using Levels = std::vector<int>;  // red, green and blue of each colour
+
+// Pixels of the given levels converted; the top byte is kept.
+Levels converted(const ColourConverter& converter, Levels levels) {
   std::vector<uint32_t> pixels(levels.size() / 3, 0xA5000000u);
   for (size_t i = 0; i < levels.size(); ++i) pixels[i / 3] |= levels[i] << (16 - i % 3 * 8);
   converter.convert(pixels.data(), pixels.size());
@@ -113,52 +114,47 @@ std::vector<int> converted(const ColourConverter& converter, std::vector<int> le
 //     '30 200 120' '10 20 30' '250 240 100' | transicc -t1 -s -n -i PROFILE -o '*sRGB'
 // (one command line); for the grey one, each of those levels alone, one a line.
 TEST(ColourConverter, ConvertsAsLittleCmsDoesWithinALevel) {
-  const std::vector<int> colours = {201, 60, 40,  0,   0,  0,  255, 255, 255, 255,
-                                    0,   0,  0,   255, 0,  0,  0,   255, 128, 128,
-                                    128, 30, 200, 120, 10, 20, 30,  250, 240, 100};
+  const Levels colours = {201, 60, 40,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
+                          0,   0,  255, 128, 128, 128, 30,  200, 120, 10,  20, 30, 250, 240, 100};
   const struct {
     const char* name;
     Bytes profile;
-    std::vector<int> expected;
+    Levels expected;
     int within = 1;  // levels; 0 where the answers have always agreed to the level
   } cases[] = {
-      {"Adobe RGB (1998), colord's",
-       colord("AdobeRGB1998.icc"),
-       {233, 57, 34,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
-        0,   0,  255, 129, 129, 129, 0,   201, 116, 0,   12, 24, 254, 240, 87},
+      {"Adobe RGB (1998), colord's", colord("AdobeRGB1998.icc"),
+       Levels{233, 57, 34,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
+              0,   0,  255, 129, 129, 129, 0,   201, 116, 0,   12, 24, 254, 240, 87},
        0},
-      {"ProPhoto RGB, colord's",
-       colord("ProPhotoRGB.icc"),
-       {255, 0, 43,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
-        0,   0, 255, 146, 146, 146, 0,   230, 124, 0,   28, 42, 255, 241, 75}},
-      {"Display P3", displayP3(), {219, 41, 22,  0,   0, 0,  255, 255, 255, 255,
-                                   0,   0,  0,   255, 0, 0,  0,   255, 128, 128,
-                                   128, 0,  204, 112, 7, 20, 31,  252, 240, 65}},
+      {"ProPhoto RGB, colord's", colord("ProPhotoRGB.icc"),
+       Levels{255, 0, 43,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
+              0,   0, 255, 146, 146, 146, 0,   230, 124, 0,   28, 42, 255, 241, 75}},
+      {"Display P3", displayP3(),
+       Levels{219, 41, 22,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
+              0,   0,  255, 128, 128, 128, 0,   204, 112, 7,   20, 31, 252, 240, 65}},
       {"para of kinds 1, 2 and 4",
        matrixProfile(kSrgbColourants,
                      {para(1, {2.2, 0.9, 0.1}), para(2, {1.8, 1.0, -0.05, 0.05}),
                       para(4, {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045, 0.02, 0.01})}),
-       {208, 88, 57,  19,  63,  25,  255, 251, 255, 255, 63, 25, 18,  251, 26,
-        18,  63, 255, 142, 146, 133, 49,  207, 126, 29,  64, 51, 251, 239, 107}},
+       Levels{208, 88, 57,  19,  63,  25,  255, 251, 255, 255, 63, 25, 18,  251, 26,
+              18,  63, 255, 142, 146, 133, 49,  207, 126, 29,  64, 51, 251, 239, 107}},
       {"version 2, curv as gamma, table and identity",
        matrixProfile({0.6097, 0.3111, 0.0195, 0.2053, 0.6257, 0.0609, 0.1492, 0.0632, 0.7446},
                      {curv({563}), curv({0, 5000, 20000, 40000, 65535}), curv({})}, 2),
-       {231, 76, 112, 0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
-        0,   0,  255, 119, 151, 189, 0,   213, 181, 0,   43, 98, 252, 244, 164}},
-      {"red and green swapped, colord's",
-       colord("SwappedRedAndGreen.icc"),
-       {60, 201, 40,  0,   0,   0,   255, 255, 255, 1,  255, 0,  255, 0,   0,
-        0,  0,   255, 128, 128, 128, 200, 30,  120, 20, 10,  30, 240, 250, 100}},
-      {"grey, gamma 1.8",
-       iccProfile("GRAY", {{"kTRC", curv({461})}}, 2),
-       {211, 77, 53,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
-        0,   0,  255, 146, 146, 146, 40,  210, 139, 10,  26, 40, 251, 243, 119},
+       Levels{231, 76, 112, 0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
+              0,   0,  255, 119, 151, 189, 0,   213, 181, 0,   43, 98, 252, 244, 164}},
+      {"red and green swapped, colord's", colord("SwappedRedAndGreen.icc"),
+       Levels{60, 201, 40,  0,   0,   0,   255, 255, 255, 1,  255, 0,  255, 0,   0,
+              0,  0,   255, 128, 128, 128, 200, 30,  120, 20, 10,  30, 240, 250, 100}},
+      {"grey, gamma 1.8", iccProfile("GRAY", {{"kTRC", curv({461})}}, 2),
+       Levels{211, 77, 53,  0,   0,   0,   255, 255, 255, 255, 0,  0,  0,   255, 0,
+              0,   0,  255, 146, 146, 146, 40,  210, 139, 10,  26, 40, 251, 243, 119},
        0},
   };
   for (const auto& c : cases) {
     const auto converter = ColourConverter::forProfile(c.profile.data(), c.profile.size());
     ASSERT_TRUE(converter) << c.name;
-    std::vector<int> got = converted(*converter, colours);
+    Levels got = converted(*converter, colours);
     for (size_t i = 0; i < got.size(); ++i)
       if (std::abs(got[i] - c.expected[i]) <= c.within) got[i] = c.expected[i];
     EXPECT_EQ(got, c.expected) << c.name;
