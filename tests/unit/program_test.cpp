@@ -472,6 +472,7 @@ TEST(NaturalOrder, DigitRunsCompareAsNumbersCaseIsIgnoredAndTheFirst32767Stay) {
   EXPECT_TRUE(naturalLess("a99999999999999999999.jpg", "a100000000000000000000.jpg"));
   EXPECT_FALSE(naturalLess("a100000000000000000000.jpg", "a99999999999999999999.jpg"));
   EXPECT_TRUE(naturalLess("B.gif", "b.gif")) << "equal but for case: a total order still";
+  EXPECT_FALSE(naturalLess("b.gif", "b.gif")) << "nor before itself";
   EXPECT_TRUE(naturalLess("b", "B1")) << "the shorter first, whatever the case";
   names.clear();
   for (int i = 40000; i > 0; --i) names.push_back("p" + std::to_string(i) + ".jpg");
