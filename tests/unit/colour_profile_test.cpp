@@ -231,6 +231,7 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
       {"more tags than it holds", patched(p3, 128, be(20, 4)), false},
       // Display P3's last tag, bTRC, is a 'para' of 32 bytes ending with the profile.
       {"a tag one past the end", patched(p3, 132 + 60 + 8, be(33, 4)), false},
+      {"a tag starting past the end", patched(p3, 132 + 60 + 4, be(p3.size() + 1, 4)), false},
       {"colourants in a line", colourants({0.4, 0.2, 0.02, 0.4, 0.2, 0.02, 0.1, 0.1, 0.7}), false},
       {"colourants all but in a plane", colourants({0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.0002}), false},
       {"colourants just out of a plane", colourants({0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.0005}), true},

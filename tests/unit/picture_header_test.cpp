@@ -169,9 +169,10 @@ TEST(PictureHeader, AGifsFirstFrameIsHandedOnWithAPaletteItsGraphicControlAndThe
   const Bytes control = gifExtension(0xF9, {4, 0, 0, 0}), image = gifSolid(20, 10, 1);
   const Bytes blocks = gifExtension(0xF9, {4, 9, 9, 9}) + gifExtension(0xFE, Bytes(3000, 'c')) +
                        control + gifExtension(0xFF, Bytes(11, 'n')) + image;
-  // No global colour table, and the image has no local one: the default palette is added.
-  const Bytes bare = gifFile(20, 10, blocks, false);
-  Bytes palette = patched(cut(bare, 13), 10, {0xF7});
+  // No global colour table, and the image has no local one: the default palette is added, and
+  // the screen's colour resolution kept.
+  const Bytes bare = gifFile(20, 10, blocks, false), rest = control + image + Bytes{0x3B};
+  Bytes palette = cut(bare, 13);
   for (int i = 0; i < 256; ++i) palette.insert(palette.end(), 3, uint8_t(i == 1 ? 255 : i));
   const Bytes withPalette = gifFile(20, 10, blocks + gifSolid(20, 10, 2));
   Bytes ones;  // sub-blocks of one byte each
@@ -180,8 +181,9 @@ TEST(PictureHeader, AGifsFirstFrameIsHandedOnWithAPaletteItsGraphicControlAndThe
   const size_t used = 25 + 11 + 15 * 2;  // 2 x 2 pixels: 15 bytes, one a block
   const std::tuple<Bytes, Bytes, uint64_t> cases[] = {
       // a file, its frame, how far it is read
-      {bare, palette + control + image + Bytes{0x3B}, 13 + blocks.size()},
-      {withPalette, cut(withPalette, 25) + control + image + Bytes{0x3B}, 25 + blocks.size()},
+      {bare, patched(palette, 10, {0xF7}) + rest, 13 + blocks.size()},
+      {patched(bare, 10, {0}), patched(palette, 10, {0x87}) + rest, 13 + blocks.size()},
+      {withPalette, cut(withPalette, 25) + rest, 25 + blocks.size()},
       {wordy, cut(wordy, used) + Bytes{0, 0x3B}, used},
   };
   for (const auto& [file, frame, furthest] : cases) {

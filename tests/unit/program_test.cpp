@@ -71,12 +71,13 @@ class Run : public ::testing::Test {
     for (std::string& name : names) name.insert(0, "C:\\Saver\\");
     return names;
   }
-  // Runs the next ticks of the slide timer: the width each drew, in pixels (0: nothing drawn).
+  // Runs the next ticks of the slide timer: after each, the width in pixels of the one picture
+  // on the window (0: none; below 0: more than one).
   std::vector<long> ticks(int count) {
     std::vector<long> widths;
     for (const auto& drawn = tk.lastWindow->drawn; count-- > 0;) {
       EXPECT_FALSE(tick(0));
-      widths.push_back(drawn.empty() ? 0 : std::lround(drawn.back().width / 15));
+      widths.push_back(drawn.size() == 2 ? std::lround(drawn[1].width / 15) : -long(drawn.size()));
     }
     return widths;
   }
