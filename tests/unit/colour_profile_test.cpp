@@ -201,6 +201,8 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
   const Bytes p3 = displayP3(), s = kSrgbCurve;
   auto bTrc = [](const Bytes& curve) { return p3With(5, {{"bTRC", curve}}); };
   auto colourants = [&](const Colourants& xyz) { return matrixProfile(xyz, {s}); };
+  auto srgb = [](const Bytes& curve) { return matrixProfile(kSrgbColourants, {curve}); };
+  const double a = 1 / 1.055, b = 0.055 / 1.055, c = 1 / 12.92;  // sRGB's curve as a 'para'
   const std::tuple<const char*, Bytes, bool> cases[] = {
       {"sRGB, colord's", colord("sRGB.icc"), false},
       {"sRGB's colourants and curve", colourants(kSrgbColourants), false},
@@ -209,6 +211,8 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
       {"sRGB but red two levels off", srgbShiftedAt120(0, 2), true},
       {"sRGB but green two levels off the other way", srgbShiftedAt120(1, -2), true},
       {"sRGB but blue two levels off", srgbShiftedAt120(2, 2), true},
+      {"sRGB but its power from black on", srgb(para(3, {2.4, a, b, c, 0})), true},
+      {"the same as a para of kind 4", srgb(para(4, {2.4, a, b, c, 0, 0, 0})), true},
       {"a LUT from device to connection space", p3With(6, {{"A2B0", s}}), false},
       {"a perceptual LUT", p3With(6, {{"A2B1", s}}), false},
       {"a saturation LUT", p3With(6, {{"A2B2", s}}), false},
