@@ -175,8 +175,8 @@ TEST(ColourConverter, ExifsAdobeRgbConvertsEveryColourAsColordsAdobeRgbProfile) 
 }
 
 // sRGB's colourants, and at each level the tables hold sRGB's linear light of that level, but
-// one channel's (0 red, 1 green, 2 blue) at level 120 that of level 120 + shift.
-Bytes srgbShiftedAt120(size_t channel, int shift) {
+// one channel's (0 red, 1 green, 2 blue) at the given level that of level + shift.
+Bytes srgbShifted(size_t channel, int shift, size_t level = 120) {
   std::vector<uint16_t> table;
   for (double v = 0; v < 256; ++v) {
     const double x = v / 255;
@@ -184,7 +184,7 @@ Bytes srgbShiftedAt120(size_t channel, int shift) {
         std::lround(65535 * (x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4)))));
   }
   std::vector<Bytes> curves(3, curv(table));
-  table[120] = table[size_t(120 + shift)];
+  table[level] = table[level + shift];
   curves[channel] = curv(table);
   return matrixProfile(kSrgbColourants, curves);
 }
@@ -206,11 +206,11 @@ TEST(ColourConverter, WhatItDoesNotConvertStaysAsStored) {
   const std::tuple<const char*, Bytes, bool> cases[] = {
       {"sRGB, colord's", colord("sRGB.icc"), false},
       {"sRGB's colourants and curve", colourants(kSrgbColourants), false},
-      {"sRGB but green a level off", srgbShiftedAt120(1, 1), false},
-      {"sRGB but blue a level off the other way", srgbShiftedAt120(2, -1), false},
-      {"sRGB but red two levels off", srgbShiftedAt120(0, 2), true},
-      {"sRGB but green two levels off the other way", srgbShiftedAt120(1, -2), true},
-      {"sRGB but blue two levels off", srgbShiftedAt120(2, 2), true},
+      {"sRGB but green a level off", srgbShifted(1, 1), false},
+      {"sRGB but blue a level off the other way", srgbShifted(2, -1), false},
+      {"sRGB but red two levels off at 135", srgbShifted(0, 2, 135), true},
+      {"sRGB but green two levels off the other way", srgbShifted(1, -2), true},
+      {"sRGB but blue two levels off", srgbShifted(2, 2), true},
       {"sRGB but its power from black on", srgb(para(3, {2.4, a, b, c, 0})), true},
       {"the same as a para of kind 4", srgb(para(4, {2.4, a, b, c, 0, 0, 0})), true},
       {"a LUT from device to connection space", p3With(6, {{"A2B0", s}}), false},
