@@ -31,8 +31,7 @@ Win32Dialog::Win32Dialog(Application& app, const std::string& caption, float wid
   fontDesigns_.push_back({L"MS Shell Dlg", 8, FW_NORMAL});
   makeFonts();
   const int madeAt = dpi();
-  RECT frame =
-      frameForClient(toPixels(width), toPixels(height), kWindowStyle, WS_EX_CONTROLPARENT, madeAt);
+  RECT frame = frameAt(madeAt);
   ::OffsetRect(&frame, CW_USEDEFAULT, CW_USEDEFAULT);
   create({L"QuillmoorSettingDialog", 0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)},
          WS_EX_CONTROLPARENT, widen(caption), kWindowStyle, frame);
@@ -117,7 +116,7 @@ void Win32Dialog::layOut(POINT corner) {
   std::vector<UniqueHFont> old = std::move(fonts_);
   makeFonts();
   const int width = toPixels(width_), height = toPixels(height_);
-  const RECT frame = frameForClient(width, height, kWindowStyle, WS_EX_CONTROLPARENT, dpi());
+  const RECT frame = frameAt(dpi());
   ::SetWindowPos(handle(), nullptr, corner.x, corner.y, frame.right, frame.bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   // A host that keeps the title bar at another DPI than the one it told leaves the client area
@@ -133,6 +132,11 @@ void Win32Dialog::layOut(POINT corner) {
     placeControl(control, layout);
   }
   ::InvalidateRect(handle(), nullptr, TRUE);
+}
+
+RECT Win32Dialog::frameAt(int dpi) const {
+  return frameForClient(toPixelsAt(width_, dpi), toPixelsAt(height_, dpi), kWindowStyle,
+                        WS_EX_CONTROLPARENT, dpi);
 }
 
 void Win32Dialog::onCommand(HWND control, std::function<void(WORD)> handler) {
@@ -206,9 +210,7 @@ LRESULT Win32Dialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kGetDpiScaledSize: {
       // Asked before a move to a monitor of another DPI: the size layOut will give there, so
       // that Windows places the window where it will fit and it does not bounce back.
-      const int newDpi = static_cast<int>(wParam);
-      const RECT frame = frameForClient(toPixelsAt(width_, newDpi), toPixelsAt(height_, newDpi),
-                                        kWindowStyle, WS_EX_CONTROLPARENT, newDpi);
+      const RECT frame = frameAt(static_cast<int>(wParam));
       *reinterpret_cast<SIZE*>(lParam) = {frame.right, frame.bottom};
       return TRUE;
     }

@@ -58,6 +58,8 @@ class Win32Dialog : public Dialog, public WindowBase {
   void placeControl(HWND control, const Layout& layout) const;
   // Everything again at a new DPI; the window's top-left corner goes to the given point.
   void layOut(POINT corner);
+  // The window's outer size for its client area at this DPI.
+  RECT frameAt(int dpi) const;
 
   float width_;
   float height_;
