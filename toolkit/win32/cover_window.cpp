@@ -1,7 +1,5 @@
 #include "toolkit/win32/cover_window.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 
 #include "toolkit/win32/unique_handle.h"
@@ -53,11 +51,7 @@ LRESULT CoverWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (input_.keyPress) input_.keyPress(static_cast<int>(wParam));
       return 0;
     case WM_MOUSEMOVE:
-      if (input_.mouseMove) {
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ::ClientToScreen(handle(), &point);
-        input_.mouseMove(point);
-      }
+      if (input_.mouseMove) input_.mouseMove(screenPointOf(lParam));
       return 0;
     case WM_CLOSE:  // a cover goes with the show, never alone
       return 0;

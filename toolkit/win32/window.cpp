@@ -182,17 +182,13 @@ LRESULT Win32ShowWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
       keyPressed(static_cast<int>(wParam));
       return 0;
-    case WM_MOUSEMOVE: {
-      const POINT client{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      POINT screen = client;
-      ::ClientToScreen(handle(), &screen);
+    case WM_MOUSEMOVE:
       // Movement over a visible banner line belongs to that line, not to the window.
-      if (overVisibleLabel(client.x, client.y))
-        lastPointer_ = screen;
+      if (overVisibleLabel(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
+        lastPointer_ = screenPointOf(lParam);
       else
-        mouseMoved(screen);
+        mouseMoved(screenPointOf(lParam));
       return 0;
-    }
     case WM_DISPLAYCHANGE:
       // A new resolution, a monitor that came or went: the show, its buffer and the covers
       // follow, and the next picture is centred on the screen as it is now.

@@ -1,5 +1,7 @@
 #include "toolkit/win32/window_base.h"
 
+#include <windowsx.h>
+
 #include <cmath>
 #include <set>
 #include <string>
@@ -57,6 +59,12 @@ void WindowBase::destroy() {
 
 int WindowBase::toPixelsAt(float twips, int dpi) {
   return static_cast<int>(std::lround(twips / (1440.0f / static_cast<float>(dpi))));
+}
+
+POINT WindowBase::screenPointOf(LPARAM lParam) const {
+  POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ::ClientToScreen(handle(), &point);
+  return point;
 }
 
 LRESULT CALLBACK WindowBase::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

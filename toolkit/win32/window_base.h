@@ -46,6 +46,8 @@ class WindowBase {
   virtual LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
   // Draws the given part of the client area onto target; only for a class that paints itself.
   virtual void paint(HDC /*target*/, const RECT& /*area*/) {}
+  // Where a mouse message's point (its lParam, in the client area) lies on the screen.
+  POINT screenPointOf(LPARAM lParam) const;
   // Runs an event handler through the dispatcher.
   void dispatch(const std::function<void()>& handler) { dispatchEvent(app_, handler); }
 
